@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/c_random.h"
+
+// Number of item pick-up slots; slots are numbered 0..kSlotCount-1.
+constexpr int kSlotCount = 180;
+// Index of the extra display name "Fuel Supply Capsule (ARMED)", which belongs
+// to no slot.
+constexpr int kExtraNameIndex = 180;
+
+using SlotIndex = int32_t;
+using Zone = int32_t;
+using EnemyCode = int32_t;
+// Placement[s] is the catalogue entry whose item slot s gives.
+using Placement = std::vector<int32_t>;
+// Key item -> zones behind it.
+using LockTable = std::map<int32_t, std::vector<int32_t>>;
+// Zone -> key items needed to enter it.
+using UnlockTable = std::map<int32_t, std::vector<int32_t>>;
+// Room name -> candidate enemy codes, later the one code assigned.
+using EnemyRoomTable = std::map<std::string, std::vector<EnemyCode>>;
+
+// What the player chose on the menu (or on the command line).
+struct RunOptions {
+  bool character = false;  // true = Chris, false = Jill
+  bool hardDifficulty = false;
+  bool enemyRandomizer = false;
+  bool healingToJunk = false;        // modifier 1
+  bool ammoToJunk = false;           // modifier 2
+  bool inkRibbonsToJunk = false;     // modifier 3
+  bool defenceToJunk = false;        // modifier 4
+  bool allToSelfDefenseGun = false;  // modifier 5
+  bool armedFuelCapsule = false;     // modifier 6
+  bool modifierMenuShown = false;
+};
+
+// Everything one run works on. main owns the only one; tests build their own.
+struct GenerationState {
+  RunOptions options;
+  std::string version = "Version 0.85";
+
+  std::vector<std::string> slotNames;  // 181 after the catalogue is built
+  std::vector<Zone> slotZones;         // 180 after the catalogue is built
+  LockTable lockTable;
+  UnlockTable unlockTable;
+
+  Placement placement;
+  std::vector<int32_t> dependencyPath;
+  int32_t attemptCount = 0;
+  bool placementValid = false;
+
+  EnemyRoomTable enemyRoomTable;
+
+  // The run's one random generator; seeded once, after the menu.
+  CRandom random;
+
+  // Where the run's console lines go (standard output in the program).
+  std::ostream* console;
+  // Where failures are reported (standard error in the program).
+  std::ostream* errors;
+  // Folder the two files are written to; empty means the current folder.
+  std::string outputDirectory;
+  // Whether a progress line may overprint itself on the console.
+  bool smartTerminal = false;
+
+  GenerationState();
+};
+
+// Writes one console line of the run and flushes it, so a user watching a
+// long generation sees every line as soon as it is printed.
+void printLine(GenerationState& state, const std::string& line);
+
+// "Chris" or "Jill", and "Normal" or "Hard", as the file names spell them.
+const char* characterName(const RunOptions& options);
+const char* difficultyName(const RunOptions& options);

@@ -1,0 +1,31 @@
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "app/platform.h"
+
+bool stdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
+
+void clearConsole() {
+  if (!stdoutIsTerminal()) return;
+  std::cout << "\x1b[2J\x1b[H" << std::flush;
+}
+
+void waitForKey() {
+  std::cout << "Press Enter to continue . . ." << std::flush;
+  std::string line;
+  std::getline(std::cin, line);
+  std::cout << '\n' << std::flush;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  reason = std::strerror(errno);
+  return false;
+}
+
+unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }

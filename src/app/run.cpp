@@ -1,0 +1,32 @@
+#include "app/run.h"
+
+#include <ctime>
+
+#include "catalogue/slot_catalogue.h"
+#include "enemies/enemy_assignment.h"
+#include "modifiers/item_modifiers.h"
+#include "output/cheat_sheet.h"
+#include "output/item_list.h"
+#include "placement/constraint_tables.h"
+#include "placement/generation.h"
+
+uint32_t clockSeed() {
+  return static_cast<uint32_t>(static_cast<uint64_t>(std::time(nullptr)) & 0xffffffffu);
+}
+
+int runGeneration(GenerationState& state, uint32_t seed) {
+  state.random.reseed(seed);
+  buildSlotCatalogue(state);
+  buildConstraintTables(state);
+  // The enemy draws come first, so switching the randomizer on changes the
+  // placement a seed gives.
+  if (state.options.enemyRandomizer) randomizeEnemies(state);
+  generatePlacement(state);
+  applyItemModifiers(state);
+  // A cheat sheet without its item list would describe a different game, so a
+  // failed item list ends the run.
+  if (!writeItemListFile(state)) return kExitWriteFailed;
+  if (!writeCheatSheet(state)) return kExitWriteFailed;
+  printLine(state, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
+  return kExitSuccess;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/generation_state.h"
+
+// Exit statuses of the program.
+constexpr int kExitSuccess = 0;
+constexpr int kExitWriteFailed = 1;    // an output file could not be written
+constexpr int kExitBadArguments = 2;   // the command line could not be used
+constexpr int kExitEndOfInput = 3;     // the input ended before a run was chosen
+
+// The generator's seed when none is given: the low 32 bits of the current
+// time in seconds.
+uint32_t clockSeed();
+
+// Carries out the one run for the options already set: seeds the generator,
+// builds the catalogue and tables, generates and writes both files. Returns
+// kExitSuccess, or kExitWriteFailed after reporting a file that could not be
+// written (then no completion message is printed).
+int runGeneration(GenerationState& state, uint32_t seed);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <ostream>
+
+#include "app/generation_state.h"
+
+// Word the cheat sheet prints for an enemy code 1..10 ("HUNTERS" .. "LISA");
+// empty for any other value.
+const char* enemyCodeWord(EnemyCode code);
+
+// Appends the enemy block of the item list file: "ENEMYRANDODATA", then the
+// code of each room in key order, one per line (CR LF line ends). The table
+// must be assigned: one code per room.
+void writeEnemyDataBlock(std::ostream& out, const EnemyRoomTable& table);
+
+// Appends the enemy section of the cheat sheet: two empty lines,
+// "ENEMY RANDO POSITIONS", one empty line, then "Room:WORD" per room in key
+// order (CR LF line ends). The table must be assigned: one code per room.
+void writeEnemyPositionsSection(std::ostream& out, const EnemyRoomTable& table);

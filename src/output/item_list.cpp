@@ -1,0 +1,25 @@
+#include "output/item_list.h"
+
+#include <sstream>
+
+#include "enemies/enemy_output.h"
+#include "output/text_file.h"
+
+std::string itemListFileName(const RunOptions& options) {
+  return std::string("ItemList") + characterName(options) + difficultyName(options) + ".txt";
+}
+
+std::string formatItemList(const GenerationState& state) {
+  std::ostringstream out;
+  for (int s = 0; s < kSlotCount; ++s) out << state.placement[s] << kLineEnd;
+  if (state.options.enemyRandomizer) writeEnemyDataBlock(out, state.enemyRoomTable);
+  return out.str();
+}
+
+bool writeItemListFile(GenerationState& state) {
+  const std::string name = itemListFileName(state.options);
+  printLine(state, "Writing to " + name);
+  if (!writeOutputFile(state, name, formatItemList(state))) return false;
+  printLine(state, "ItemList created!");
+  return true;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "app/generation_state.h"
+
+// "ItemListChrisNormal.txt" and its three siblings.
+std::string itemListFileName(const RunOptions& options);
+
+// The bytes of the item list file: one decimal line per slot, then the enemy
+// block when the enemy randomizer is on.
+std::string formatItemList(const GenerationState& state);
+
+// Prints "Writing to NAME", writes the file safely and prints
+// "ItemList created!". On failure reports on state.errors, prints no success
+// line and returns false.
+bool writeItemListFile(GenerationState& state);

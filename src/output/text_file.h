@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+#include "app/generation_state.h"
+
+// Line end of both output files on every platform: the trainer reads the bytes
+// a Windows text-mode stream would have written.
+constexpr const char* kLineEnd = "\r\n";
+
+// Path of an output file: `fileName` inside state.outputDirectory (or the
+// current folder when that is empty).
+std::string outputPath(const GenerationState& state, const std::string& fileName);
+
+// Replaces the file at `path` by `contents` so that a reader sees either the
+// old file or the whole new one: the bytes go to a temporary file in the same
+// folder, which is renamed over `path` once complete and closed. On failure
+// nothing of the temporary file remains, an earlier file at `path` is left as
+// it was, and `error` reads "cannot write NAME: REASON".
+bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error);
+
+// Writes `contents` to the output file `fileName` with writeFileAtomically; a
+// failure is reported as one line on state.errors. Returns whether it worked.
+bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents);

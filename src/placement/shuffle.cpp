@@ -1,0 +1,54 @@
+#include "placement/shuffle.h"
+
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+
+namespace {
+
+// Pinned in every run: items the game hands out at fixed places.
+constexpr SlotIndex kCommonPinnedSlots[] = {90, 91, 114, 48, 123, 147};
+constexpr SlotIndex kJillPinnedSlots[] = {26, 27};
+constexpr SlotIndex kJillNormalPinnedSlots[] = {39};
+constexpr SlotIndex kChrisHardPinnedSlots[] = {75, 76};
+
+template <typename Range>
+void append(std::vector<SlotIndex>& out, const Range& slots) {
+  out.insert(out.end(), std::begin(slots), std::end(slots));
+}
+
+}  // namespace
+
+std::vector<SlotIndex> pinnedSlotOrder(const RunOptions& options) {
+  std::vector<SlotIndex> order;
+  append(order, kCommonPinnedSlots);
+  if (options.hardDifficulty) append(order, kHardPinnedSlots);
+  if (!options.character) {
+    append(order, kJillPinnedSlots);
+    if (!options.hardDifficulty) append(order, kJillNormalPinnedSlots);
+  } else if (options.hardDifficulty) {
+    append(order, kChrisHardPinnedSlots);
+  }
+  return order;
+}
+
+void pinSlot(Placement& placement, SlotIndex k) {
+  const auto found = std::find(placement.begin(), placement.end(), k);
+  const int32_t v = placement[k];
+  *found = v;
+  placement[k] = k;
+}
+
+void shufflePlacement(GenerationState& state) {
+  Placement& placement = state.placement;
+  placement.clear();
+  std::vector<int32_t> pool(kSlotCount);
+  std::iota(pool.begin(), pool.end(), 0);
+  while (!pool.empty()) {
+    const uint32_t i = state.random.below(static_cast<uint32_t>(pool.size()));
+    placement.push_back(pool[i]);
+    pool.erase(pool.begin() + i);
+  }
+  for (SlotIndex k : pinnedSlotOrder(state.options)) pinSlot(placement, k);
+  ++state.attemptCount;
+}

@@ -1,0 +1,180 @@
+// Runs the built program as a player would, with its input piped in, in a
+// fresh folder, and checks the console transcript, the exit status and the
+// files it leaves.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/run.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+std::string shellQuote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+struct Sandbox {
+  fs::path root;
+  fs::path work;
+
+  Sandbox() {
+    char pattern[] = "/tmp/mansion-e2e-XXXXXX";
+    root = mkdtemp(pattern);
+    work = root / "work";
+    fs::create_directories(work);
+    // Readable by an unprivileged user, for the read-only folder test.
+    fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(work, fs::perms::all);
+  }
+  ~Sandbox() {
+    fs::permissions(work, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(root);
+  }
+
+  // Runs the program in `work` with `input` on standard input. `prefix` is put
+  // before the program, e.g. to drop privileges.
+  Result run(const std::string& input, const std::string& arguments = "", const std::string& prefix = "") {
+    std::ofstream(root / "input", std::ios::binary) << input;
+    fs::permissions(root / "input", fs::perms::owner_all | fs::perms::others_read);
+    const std::string command = "cd " + shellQuote(work.string()) + " && " + prefix + " " +
+                                shellQuote(MANSION_EXE) + " " + arguments + " < " +
+                                shellQuote((root / "input").string()) + " > " +
+                                shellQuote((root / "out").string()) + " 2> " +
+                                shellQuote((root / "err").string());
+    Result result;
+    const int raw = std::system(command.c_str());
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = readFile(root / "out");
+    result.err = readFile(root / "err");
+    return result;
+  }
+
+  std::vector<std::string> files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(work)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+const char kMainPage[] =
+    "PICK A NUMBER:\n"
+    "1) Chris - Normal Difficulty\n"
+    "2) Jill - Normal Difficulty\n"
+    "3) Chris - Hard Difficulty\n"
+    "4) Jill - Hard Difficulty\n"
+    "5) Add Modifiers\n"
+    "6) Enemy Randomizer: OFF\n";
+
+// Finds the clock seed in [from, to] for which an in-process run with the
+// options of `options` writes exactly `itemList`; -1 when none does.
+int64_t seedThatWrote(const RunOptions& options, const std::string& itemList, int64_t from, int64_t to) {
+  for (int64_t seed = from; seed <= to; ++seed) {
+    Sandbox scratch;
+    GenerationState state;
+    std::ostringstream console;
+    state.console = &console;
+    state.options = options;
+    state.outputDirectory = scratch.work.string();
+    runGeneration(state, static_cast<uint32_t>(seed));
+    const fs::path name = scratch.work / ("ItemList" + std::string(characterName(options)) +
+                                          difficultyName(options) + ".txt");
+    if (readFile(name) == itemList) return seed;
+  }
+  return -1;
+}
+
+TEST(EndToEndTest, JillNormalRunThroughTheMenu) {
+  Sandbox sandbox;
+  const int64_t before = std::time(nullptr);
+  const Result result = sandbox.run("2\n");
+  const int64_t after = std::time(nullptr);
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+
+  const std::string head = std::string(kMainPage) +
+                           "Generating ItemList for Jill on Normal Difficulty...\n"
+                           "Valid sequence generated!\n"
+                           "Number of times the items were randomized before finding a valid sequence:";
+  ASSERT_EQ(result.out.substr(0, head.size()), head);
+  const size_t countEnd = result.out.find('\n', head.size());
+  const std::string count = result.out.substr(head.size(), countEnd - head.size());
+  ASSERT_FALSE(count.empty());
+  EXPECT_EQ(count.find_first_not_of("0123456789"), std::string::npos) << count;
+  EXPECT_NE(count[0], '0');
+  EXPECT_EQ(result.out.substr(countEnd + 1),
+            "Writing to ItemListJillNormal.txt\n"
+            "ItemList created!\n"
+            "Now writing CheatSheetJillNormal.txt\n"
+            "Completed! Launch the game first, then on the main menu launch Brackwater.exe\n"
+            "Press Enter to continue . . .\n");
+  EXPECT_EQ(result.out.find('\x1b'), std::string::npos);  // no escape codes in a piped run
+
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}));
+  const std::string itemList = readFile(sandbox.work / "ItemListJillNormal.txt");
+  // The program seeds with the clock after the menu: one second in the window
+  // must reproduce the file exactly.
+  RunOptions options;
+  EXPECT_GE(seedThatWrote(options, itemList, before, after), before);
+}
+
+TEST(EndToEndTest, EndOfInputAtTheMenuWritesNothing) {
+  Sandbox sandbox;
+  for (const char* input : {"", "5\n1\n", "9\nabc"}) {
+    const Result result = sandbox.run(input);
+    EXPECT_EQ(result.status, kExitEndOfInput) << input;
+    EXPECT_TRUE(sandbox.files().empty()) << input;
+    EXPECT_EQ(result.out.find("Generating"), std::string::npos);
+  }
+}
+
+TEST(EndToEndTest, UnwritableFolderClaimsNothingAndKeepsTheEarlierFile) {
+  // Root ignores folder permissions, so run the program as nobody then.
+  std::string prefix;
+  if (geteuid() == 0) {
+    if (std::system("command -v setpriv > /dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv is missing";
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  }
+  Sandbox sandbox;
+  std::ofstream(sandbox.work / "ItemListJillHard.txt", std::ios::binary) << "earlier\r\n";
+  fs::permissions(sandbox.work, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+  const Result result = sandbox.run("4\n", "", prefix);
+  EXPECT_EQ(result.status, kExitWriteFailed);
+  EXPECT_EQ(result.err, "cannot write ItemListJillHard.txt: Permission denied\n");
+  EXPECT_NE(result.out.find("Writing to ItemListJillHard.txt\n"), std::string::npos);
+  EXPECT_EQ(result.out.find("ItemList created!"), std::string::npos);
+  EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
+  EXPECT_EQ(result.out.find("Now writing"), std::string::npos);
+  // The key wait still comes, so a console window stays open to be read.
+  EXPECT_NE(result.out.find("Press Enter to continue . . ."), std::string::npos);
+  EXPECT_EQ(readFile(sandbox.work / "ItemListJillHard.txt"), "earlier\r\n");
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"ItemListJillHard.txt"}));
+}
+
+}  // namespace

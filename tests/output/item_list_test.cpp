@@ -1,0 +1,58 @@
+#include "output/item_list.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <sstream>
+
+namespace {
+
+TEST(ItemListTest, FileNames) {
+  RunOptions options;
+  EXPECT_EQ(itemListFileName(options), "ItemListJillNormal.txt");
+  options.hardDifficulty = true;
+  EXPECT_EQ(itemListFileName(options), "ItemListJillHard.txt");
+  options.character = true;
+  EXPECT_EQ(itemListFileName(options), "ItemListChrisHard.txt");
+  options.hardDifficulty = false;
+  EXPECT_EQ(itemListFileName(options), "ItemListChrisNormal.txt");
+}
+
+TEST(ItemListTest, OneDecimalLinePerSlotWithCrLf) {
+  GenerationState state;
+  state.placement.resize(kSlotCount);
+  std::iota(state.placement.rbegin(), state.placement.rend(), 0);
+  state.placement[7] = 180;  // the armed capsule is written like any entry
+  std::string expected;
+  for (int s = 0; s < kSlotCount; ++s) expected += std::to_string(state.placement[s]) + "\r\n";
+  EXPECT_EQ(formatItemList(state), expected);
+  EXPECT_EQ(formatItemList(state).substr(0, 10), "179\r\n178\r\n");
+}
+
+TEST(ItemListTest, WriteFailureClaimsNothing) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / "mansion-item-list-test";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  std::ofstream(folder / "file") << "x";
+
+  GenerationState state;
+  std::ostringstream console, errors;
+  state.console = &console;
+  state.errors = &errors;
+  state.placement.assign(kSlotCount, 0);
+  state.outputDirectory = (folder / "file").string();
+  EXPECT_FALSE(writeItemListFile(state));
+  EXPECT_EQ(console.str(), "Writing to ItemListJillNormal.txt\n");
+  EXPECT_EQ(errors.str(), "cannot write " + state.outputDirectory + "/ItemListJillNormal.txt: Not a directory\n");
+
+  state.outputDirectory = folder.string();
+  console.str("");
+  EXPECT_TRUE(writeItemListFile(state));
+  EXPECT_EQ(console.str(), "Writing to ItemListJillNormal.txt\nItemList created!\n");
+  fs::remove_all(folder);
+}
+
+}  // namespace

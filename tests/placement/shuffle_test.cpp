@@ -1,0 +1,118 @@
+#include "placement/shuffle.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <set>
+
+namespace {
+
+struct Setting {
+  bool chris;
+  bool hard;
+  size_t pinnedCount;
+};
+
+constexpr Setting kSettings[] = {{true, false, 6}, {true, true, 45}, {false, false, 9}, {false, true, 44}};
+
+bool isPermutation(const Placement& placement) {
+  Placement sorted = placement;
+  std::sort(sorted.begin(), sorted.end());
+  Placement identity(kSlotCount);
+  std::iota(identity.begin(), identity.end(), 0);
+  return sorted == identity;
+}
+
+TEST(ShuffleTest, PermutationWithEverySettingsPinsInPlace) {
+  for (const Setting& setting : kSettings) {
+    GenerationState state;
+    state.options.character = setting.chris;
+    state.options.hardDifficulty = setting.hard;
+    state.random.reseed(99);
+    const std::vector<SlotIndex> order = pinnedSlotOrder(state.options);
+    const std::set<SlotIndex> pinned(order.begin(), order.end());
+    EXPECT_EQ(pinned.size(), setting.pinnedCount);
+    for (int attempt = 1; attempt <= 200; ++attempt) {
+      shufflePlacement(state);
+      ASSERT_TRUE(isPermutation(state.placement));
+      for (SlotIndex k : pinned) ASSERT_EQ(state.placement[k], k);
+      ASSERT_EQ(state.attemptCount, attempt);
+    }
+  }
+}
+
+TEST(ShuffleTest, PinnedSlotSets) {
+  RunOptions chrisNormal;
+  chrisNormal.character = true;
+  EXPECT_EQ(pinnedSlotOrder(chrisNormal), (std::vector<SlotIndex>{90, 91, 114, 48, 123, 147}));
+  RunOptions jillNormal;
+  EXPECT_EQ(pinnedSlotOrder(jillNormal), (std::vector<SlotIndex>{90, 91, 114, 48, 123, 147, 26, 27, 39}));
+  RunOptions jillHard;
+  jillHard.hardDifficulty = true;
+  const std::vector<SlotIndex> jillHardOrder = pinnedSlotOrder(jillHard);
+  EXPECT_EQ(std::count(jillHardOrder.begin(), jillHardOrder.end(), 27), 2);
+  EXPECT_EQ(jillHardOrder.back(), 27);
+  RunOptions chrisHard = jillHard;
+  chrisHard.character = true;
+  const std::vector<SlotIndex> chrisHardOrder = pinnedSlotOrder(chrisHard);
+  EXPECT_EQ(std::vector<SlotIndex>(chrisHardOrder.end() - 2, chrisHardOrder.end()),
+            (std::vector<SlotIndex>{75, 76}));
+}
+
+TEST(ShuffleTest, EveryAttemptDrawsExactly180Numbers) {
+  for (const Setting& setting : kSettings) {
+    GenerationState state;
+    state.options.character = setting.chris;
+    state.options.hardDifficulty = setting.hard;
+    state.random.reseed(5);
+    CRandom expected(5);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      shufflePlacement(state);
+      for (int i = 0; i < 180; ++i) expected.next();
+      ASSERT_EQ(state.random.next(), expected.next());
+    }
+  }
+}
+
+TEST(ShuffleTest, DrawsPickFromTheShrinkingPoolInOrder) {
+  // Chris on Normal pins only slots that the draws below never touch, so the
+  // unpinned part of the placement shows the pool order directly.
+  GenerationState state;
+  state.options.character = true;
+  state.random.reseed(31337);
+  CRandom draws(31337);
+  std::vector<int32_t> pool(kSlotCount);
+  std::iota(pool.begin(), pool.end(), 0);
+  Placement expected;
+  while (!pool.empty()) {
+    const uint32_t i = draws.below(static_cast<uint32_t>(pool.size()));
+    expected.push_back(pool[i]);
+    pool.erase(pool.begin() + i);
+  }
+  for (SlotIndex k : {90, 91, 114, 48, 123, 147}) pinSlot(expected, k);
+  shufflePlacement(state);
+  EXPECT_EQ(state.placement, expected);
+}
+
+TEST(PinSlotTest, MovesTheDisplacedItemToTheSlotThatHeldThePinnedItem) {
+  Placement placement(kSlotCount);
+  std::iota(placement.begin(), placement.end(), 0);
+  std::swap(placement[3], placement[90]);  // item 90 in slot 3, item 3 in slot 90
+  std::swap(placement[90], placement[12]);  // item 12 now in slot 90, item 3 in slot 12
+  pinSlot(placement, 90);
+  EXPECT_EQ(placement[90], 90);
+  EXPECT_EQ(placement[3], 12);
+  EXPECT_EQ(placement[12], 3);
+}
+
+TEST(PinSlotTest, ItemAlreadyInItsSlotIsANoOp) {
+  Placement placement(kSlotCount);
+  std::iota(placement.begin(), placement.end(), 0);
+  std::swap(placement[5], placement[6]);
+  const Placement before = placement;
+  pinSlot(placement, 100);
+  EXPECT_EQ(placement, before);
+}
+
+}  // namespace
