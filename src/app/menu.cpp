@@ -45,6 +45,11 @@ bool* modifierSwitch(RunOptions& options, int choice) {
 
 }  // namespace
 
+std::string generatingLine(const RunOptions& options) {
+  return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
+         " Difficulty...";
+}
+
 MenuChoice readMenuChoice(std::istream& in, std::string& line) {
   if (!std::getline(in, line)) return {MenuChoice::kEndOfInput, 0};
   std::istringstream stream(line);
@@ -71,8 +76,7 @@ bool runMenu(GenerationState& state, std::istream& in, std::ostream& out,
     if (!options.modifierMenuShown && valid && n >= 1 && n <= 4) {
       options.character = n == 1 || n == 3;
       options.hardDifficulty = n >= 3;
-      out << "Generating ItemList for " << characterName(options) << " on "
-          << difficultyName(options) << " Difficulty..." << std::endl;
+      out << generatingLine(options) << std::endl;
       return true;
     }
     if (!options.modifierMenuShown && valid && n == 5) {

@@ -17,6 +17,9 @@ struct MenuChoice {
 // no digit or a value outside 32 bits is kNoNumber.
 MenuChoice readMenuChoice(std::istream& in, std::string& line);
 
+// "Generating ItemList for Chris on Normal Difficulty..." and its siblings.
+std::string generatingLine(const RunOptions& options);
+
 // Runs the two-page menu until a character and difficulty are chosen (prints
 // the "Generating ItemList for ..." line and returns true) or the input ends
 // (returns false). `clearScreen` is called after every page change or toggle.

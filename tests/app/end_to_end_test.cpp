@@ -177,4 +177,100 @@ TEST(EndToEndTest, UnwritableFolderClaimsNothingAndKeepsTheEarlierFile) {
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"ItemListJillHard.txt"}));
 }
 
+TEST(CommandLineEndToEndTest, OptionsReplaceTheMenuAndTheKeyWait) {
+  Sandbox sandbox;
+  const Result result = sandbox.run("", "--character jill --difficulty normal --seed 42");
+  ASSERT_EQ(result.status, kExitSuccess) << result.err;
+  EXPECT_EQ(result.err, "");
+  const std::string head =
+      "Generating ItemList for Jill on Normal Difficulty...\n"
+      "Valid sequence generated!\n"
+      "Number of times the items were randomized before finding a valid sequence:";
+  ASSERT_EQ(result.out.substr(0, head.size()), head);
+  const size_t countEnd = result.out.find('\n', head.size());
+  EXPECT_EQ(result.out.substr(countEnd + 1),
+            "Writing to ItemListJillNormal.txt\n"
+            "ItemList created!\n"
+            "Now writing CheatSheetJillNormal.txt\n"
+            "Completed! Launch the game first, then on the main menu launch Brackwater.exe\n");
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}));
+}
+
+TEST(CommandLineEndToEndTest, SameSeedThroughTheMenuAndTheOptionsGivesTheSameFiles) {
+  // Enemies on, modifiers 1, 3 and 6 chosen on the modifier page.
+  Sandbox menu, options;
+  const Result viaMenu = menu.run("6\n5\n1\n3\n6\n7\n4\n", "--seed 2024");
+  const Result viaOptions = options.run("", "--seed 2024 --character jill --difficulty hard --enemies "
+                                            "--modifier 1,3 --modifier=6");
+  ASSERT_EQ(viaMenu.status, kExitSuccess) << viaMenu.err;
+  ASSERT_EQ(viaOptions.status, kExitSuccess) << viaOptions.err;
+  for (const char* name : {"ItemListJillHard.txt", "CheatSheetJillHard.txt"}) {
+    const std::string fromMenu = readFile(menu.work / name);
+    EXPECT_FALSE(fromMenu.empty());
+    EXPECT_EQ(fromMenu, readFile(options.work / name)) << name;
+  }
+  for (const char* line : {"Randomizing Enemies...\nDone!\n", "Swapping out Health items with Junk\n"
+                                                                 "Swapping out Ink Ribbons with Junk\n"
+                                                                 "Writing to ItemListJillHard.txt\n"}) {
+    EXPECT_NE(viaMenu.out.find(line), std::string::npos) << line;
+    EXPECT_NE(viaOptions.out.find(line), std::string::npos) << line;
+  }
+  // The item list carries the enemy block and the armed capsule.
+  const std::string itemList = readFile(options.work / "ItemListJillHard.txt");
+  EXPECT_NE(itemList.find("\r\nENEMYRANDODATA\r\n"), std::string::npos);
+  EXPECT_NE(itemList.find("\r\n180\r\n"), std::string::npos);
+}
+
+TEST(CommandLineEndToEndTest, SeedsReproduceAndDiffer) {
+  Sandbox first, second, third;
+  const std::string options = "--character jill --difficulty normal --output-dir out/run";
+  ASSERT_EQ(first.run("", options + " --seed 7").status, kExitSuccess);
+  ASSERT_EQ(second.run("", options + " --seed 7").status, kExitSuccess);
+  ASSERT_EQ(third.run("", options + " --seed 8").status, kExitSuccess);
+  const fs::path itemList = fs::path("out") / "run" / "ItemListJillNormal.txt";
+  const fs::path cheatSheet = fs::path("out") / "run" / "CheatSheetJillNormal.txt";
+  EXPECT_EQ(readFile(first.work / itemList), readFile(second.work / itemList));
+  EXPECT_EQ(readFile(first.work / cheatSheet), readFile(second.work / cheatSheet));
+  EXPECT_NE(readFile(first.work / itemList), readFile(third.work / itemList));
+  EXPECT_EQ(first.files(), (std::vector<std::string>{"out"}));
+}
+
+TEST(CommandLineEndToEndTest, BadArgumentsExitWithStatus2AndWriteNothing) {
+  Sandbox sandbox;
+  for (const char* arguments :
+       {"--bogus", "--seed", "--seed 4294967296", "--seed -5", "--modifier 7 --character chris --difficulty hard",
+        "--character bob --difficulty hard", "--character chris --difficulty extreme", "--character chris",
+        "--enemies --output-dir made"}) {
+    const Result result = sandbox.run("2\n", arguments);
+    EXPECT_EQ(result.status, kExitBadArguments) << arguments;
+    EXPECT_EQ(result.out, "") << arguments;
+    const size_t firstLine = result.err.find('\n');
+    ASSERT_NE(firstLine, std::string::npos) << arguments;
+    EXPECT_EQ(result.err.rfind("mansion-randomizer: ", 0), 0u) << result.err;
+    EXPECT_EQ(result.err.substr(firstLine + 1), "Try 'mansion-randomizer --help' for more information.\n");
+    EXPECT_TRUE(sandbox.files().empty()) << arguments;
+  }
+}
+
+TEST(CommandLineEndToEndTest, HelpAndVersion) {
+  Sandbox sandbox;
+  const Result help = sandbox.run("", "--help");
+  EXPECT_EQ(help.status, kExitSuccess);
+  EXPECT_EQ(help.out.rfind("Usage: mansion-randomizer", 0), 0u);
+  const Result version = sandbox.run("", "--version");
+  EXPECT_EQ(version.status, kExitSuccess);
+  EXPECT_EQ(version.out, "mansion-randomizer Version 0.85\n");
+  EXPECT_TRUE(sandbox.files().empty());
+}
+
+TEST(CommandLineEndToEndTest, OutputFolderThatCannotBeCreated) {
+  Sandbox sandbox;
+  std::ofstream(sandbox.work / "taken") << "a file, not a folder";
+  const Result result = sandbox.run("", "--character jill --difficulty normal --output-dir taken/sub");
+  EXPECT_EQ(result.status, kExitWriteFailed);
+  EXPECT_EQ(result.err.rfind("cannot create output folder taken/sub: ", 0), 0u) << result.err;
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"taken"}));
+}
+
 }  // namespace

@@ -1,0 +1,164 @@
+#include "app/command_line.h"
+
+#include <cctype>
+
+namespace {
+
+std::string lowerCase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Decimal digits only, 0..4294967295.
+bool parseSeed(const std::string& text, uint32_t& seed) {
+  if (text.empty() || text.size() > 10) return false;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value > 0xffffffffu) return false;
+  seed = static_cast<uint32_t>(value);
+  return true;
+}
+
+// The switch of modifier 1..6, as numbered on the modifier page.
+bool* modifierSwitch(RunOptions& options, const std::string& number) {
+  if (number.size() != 1) return nullptr;
+  switch (number[0]) {
+    case '1': return &options.healingToJunk;
+    case '2': return &options.ammoToJunk;
+    case '3': return &options.inkRibbonsToJunk;
+    case '4': return &options.defenceToJunk;
+    case '5': return &options.allToSelfDefenseGun;
+    case '6': return &options.armedFuelCapsule;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& result, std::string& error) {
+  bool hasCharacter = false, hasDifficulty = false, replacesMenu = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    std::string name = arguments[i];
+    std::string value;
+    bool hasValue = false;
+    const size_t equals = name.find('=');
+    if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+      hasValue = true;
+    }
+    const bool takesValue = name == "--seed" || name == "--character" || name == "--difficulty" ||
+                            name == "--modifier" || name == "--output-dir";
+    const bool isSwitch = name == "--help" || name == "-h" || name == "--version" || name == "--enemies";
+    if (!takesValue && !isSwitch) {
+      error = "unknown option '" + arguments[i] + "'";
+      return false;
+    }
+    if (takesValue && !hasValue) {
+      if (i + 1 == arguments.size()) {
+        error = "option " + name + " needs a value";
+        return false;
+      }
+      value = arguments[++i];
+      hasValue = true;
+    } else if (!takesValue && hasValue) {
+      error = "option " + name + " takes no value";
+      return false;
+    }
+
+    if (name == "--help" || name == "-h") {
+      result.help = true;
+    } else if (name == "--version") {
+      result.version = true;
+    } else if (name == "--seed") {
+      if (!parseSeed(value, result.seed)) {
+        error = "invalid seed '" + value + "': expected a whole number from 0 to 4294967295";
+        return false;
+      }
+      result.hasSeed = true;
+    } else if (name == "--character") {
+      const std::string character = lowerCase(value);
+      if (character != "chris" && character != "jill") {
+        error = "invalid character '" + value + "': expected chris or jill";
+        return false;
+      }
+      result.options.character = character == "chris";
+      hasCharacter = replacesMenu = true;
+    } else if (name == "--difficulty") {
+      const std::string difficulty = lowerCase(value);
+      if (difficulty != "normal" && difficulty != "hard") {
+        error = "invalid difficulty '" + value + "': expected normal or hard";
+        return false;
+      }
+      result.options.hardDifficulty = difficulty == "hard";
+      hasDifficulty = replacesMenu = true;
+    } else if (name == "--enemies") {
+      result.options.enemyRandomizer = true;
+      replacesMenu = true;
+    } else if (name == "--modifier") {
+      // A comma list or one number; repeating the option adds to the set.
+      size_t start = 0;
+      for (;;) {
+        const size_t comma = value.find(',', start);
+        const std::string number = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        bool* modifier = modifierSwitch(result.options, number);
+        if (!modifier) {
+          error = "invalid modifier '" + number + "': expected a number from 1 to 6";
+          return false;
+        }
+        *modifier = true;
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+      }
+      replacesMenu = true;
+    } else {  // --output-dir
+      if (value.empty()) {
+        error = "option --output-dir needs a folder";
+        return false;
+      }
+      result.outputDirectory = value;
+    }
+  }
+  if (result.help || result.version) return true;
+  if (replacesMenu && !(hasCharacter && hasDifficulty)) {
+    error = !hasCharacter && !hasDifficulty ? "missing --character and --difficulty"
+            : !hasCharacter                 ? "missing --character"
+                                            : "missing --difficulty";
+    error += ": both are needed to run without the menu";
+    return false;
+  }
+  result.skipMenu = replacesMenu;
+  return true;
+}
+
+std::string usageText() {
+  return "Usage: mansion-randomizer [options]\n"
+         "\n"
+         "Without options the program shows its menu and seeds the generator with the clock.\n"
+         "\n"
+         "Options:\n"
+         "  --seed N              seed the generator with N (0 to 4294967295) instead of the clock\n"
+         "  --character NAME      chris or jill; with --difficulty, runs without the menu\n"
+         "  --difficulty LEVEL    normal or hard; with --character, runs without the menu\n"
+         "  --enemies             switch the enemy randomizer on\n"
+         "  --modifier K          switch modifier K on (1 to 6); repeat it or give a comma list:\n"
+         "                          1 healing items to junk     2 ammo to junk\n"
+         "                          3 ink ribbons to junk       4 defence items to junk\n"
+         "                          5 all non-key items to the self-defence gun\n"
+         "                          6 armed fuel supply capsule\n"
+         "  --output-dir DIR      write the two files into DIR (created if missing)\n"
+         "  --help                show this text\n"
+         "  --version             show the program's version\n"
+         "\n"
+         "Examples:\n"
+         "  mansion-randomizer --seed 12345\n"
+         "  mansion-randomizer --character chris --difficulty normal --seed 12345\n"
+         "  mansion-randomizer --character jill --difficulty hard --enemies --modifier 1,3 --modifier 6\n"
+         "  mansion-randomizer --character chris --difficulty hard --output-dir runs/race1\n"
+         "\n"
+         "Exit status: 0 the files were written, 1 a file could not be written,\n"
+         "2 bad arguments, 3 the input ended before a run was chosen.\n";
+}

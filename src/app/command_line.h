@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/generation_state.h"
+
+// What the command line asked for. With no arguments everything is unset and
+// the program runs its interactive menu.
+struct CommandLine {
+  bool help = false;
+  bool version = false;
+  bool hasSeed = false;
+  uint32_t seed = 0;
+  // Set when the options replace the menu (--character and --difficulty).
+  bool skipMenu = false;
+  RunOptions options;
+  std::string outputDirectory;
+};
+
+// Parses the arguments after the program name. Returns false with a one-line
+// `error` (no program name, no usage) when they cannot be used.
+bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& result, std::string& error);
+
+// The text --help prints.
+std::string usageText();
+
+// The line printed after an argument error.
+constexpr const char* kUsageHint = "Try 'mansion-randomizer --help' for more information.";
