@@ -1,0 +1,108 @@
+#include "modifiers/item_modifiers.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Item classes a catalogue entry can belong to, one bit each.
+constexpr unsigned kHealthClass = 1u << 0;
+constexpr unsigned kAmmoClass = 1u << 1;
+constexpr unsigned kInkRibbonClass = 1u << 2;
+constexpr unsigned kDefenceClass = 1u << 3;
+constexpr unsigned kGunSwapExtraClass = 1u << 4;
+constexpr unsigned kEmptyFuelCapsuleClass = 1u << 5;
+
+constexpr unsigned kAnyGunSwapClass =
+    kHealthClass | kAmmoClass | kInkRibbonClass | kDefenceClass | kGunSwapExtraClass;
+
+// One junk-swapping modifier: the switch that turns it on and the class it
+// swaps. Listed in the order the steps run on a slot.
+struct JunkModifier {
+  bool RunOptions::*enabled;
+  unsigned itemClass;
+};
+
+constexpr JunkModifier kJunkModifiers[] = {
+    {&RunOptions::healingToJunk, kHealthClass},
+    {&RunOptions::inkRibbonsToJunk, kInkRibbonClass},
+    {&RunOptions::ammoToJunk, kAmmoClass},
+    {&RunOptions::defenceToJunk, kDefenceClass},
+};
+
+// Announcements, in the order of the modifier menu (not the order of the steps).
+struct Announcement {
+  bool RunOptions::*enabled;
+  const char* text;
+};
+
+constexpr Announcement kAnnouncements[] = {
+    {&RunOptions::healingToJunk, "Swapping out Health items with Junk"},
+    {&RunOptions::ammoToJunk, "Swapping out Ammo items with Junk"},
+    {&RunOptions::inkRibbonsToJunk, "Swapping out Ink Ribbons with Junk"},
+    {&RunOptions::defenceToJunk, "Swapping out Defense Items with Junk"},
+    {&RunOptions::allToSelfDefenseGun, "Swapping all non-key items out with Self-Defense Gun"},
+};
+
+template <std::size_t N>
+bool isListed(const std::string& name, const char* const (&list)[N]) {
+  for (const char* listed : list) {
+    if (name == listed) return true;
+  }
+  return false;
+}
+
+unsigned classesOf(const std::string& name) {
+  unsigned classes = 0;
+  if (isListed(name, kHealthItemNames)) classes |= kHealthClass;
+  if (isListed(name, kAmmoItemNames)) classes |= kAmmoClass;
+  if (name == kInkRibbonName) classes |= kInkRibbonClass;
+  if (isListed(name, kDefenceItemNames)) classes |= kDefenceClass;
+  if (isListed(name, kGunSwapExtraNames)) classes |= kGunSwapExtraClass;
+  if (name == kEmptyFuelCapsuleName) classes |= kEmptyFuelCapsuleClass;
+  return classes;
+}
+
+}  // namespace
+
+void applyItemModifiers(GenerationState& state) {
+  const RunOptions& options = state.options;
+  for (const Announcement& announcement : kAnnouncements) {
+    if (options.*announcement.enabled) printLine(state, announcement.text);
+  }
+  if (!options.healingToJunk && !options.ammoToJunk && !options.inkRibbonsToJunk &&
+      !options.defenceToJunk && !options.allToSelfDefenseGun && !options.armedFuelCapsule) {
+    return;
+  }
+
+  // Names repeat across many entries, so each entry's classes are worked out
+  // once instead of comparing texts at every step of every slot.
+  std::vector<unsigned> entryClasses;
+  entryClasses.reserve(state.slotNames.size());
+  for (const std::string& name : state.slotNames) entryClasses.push_back(classesOf(name));
+  // Every step re-reads the slot's current entry, so it sees what an earlier
+  // step for the same slot wrote; a value with no name belongs to no class.
+  const auto classesAt = [&entryClasses](int32_t entry) -> unsigned {
+    if (entry < 0 || static_cast<std::size_t>(entry) >= entryClasses.size()) return 0;
+    return entryClasses[static_cast<std::size_t>(entry)];
+  };
+
+  const std::size_t slots = std::min<std::size_t>(state.placement.size(), kSlotCount);
+  for (std::size_t i = 0; i < slots; ++i) {
+    int32_t& entry = state.placement[i];
+    for (const JunkModifier& modifier : kJunkModifiers) {
+      if (options.*modifier.enabled && (classesAt(entry) & modifier.itemClass)) {
+        entry = kJunkEntries[state.random.below(4)];
+      }
+    }
+    if (options.allToSelfDefenseGun && (classesAt(entry) & kAnyGunSwapClass)) {
+      entry = kSelfDefenseGunEntry;
+    }
+    if (options.armedFuelCapsule && (classesAt(entry) & kEmptyFuelCapsuleClass)) {
+      entry = kExtraNameIndex;
+    }
+  }
+}

@@ -1,0 +1,124 @@
+#include "output/cheat_sheet.h"
+
+#include <cstddef>
+#include <iterator>
+#include <sstream>
+
+#include "enemies/enemy_output.h"
+#include "output/text_file.h"
+
+namespace {
+
+// Lines of Jill's moved slots, written just before the heading of `atSlot`
+// (under `heading` first, when it has one).
+struct JillMovedLines {
+  int32_t atSlot;
+  const char* heading;
+  int32_t slots[4];
+  int slotCount;
+};
+
+constexpr JillMovedLines kJillMovedLines[] = {
+    {70, nullptr, {37}, 1},
+    {84, nullptr, {0}, 1},
+    {150, kResidenceMedicalRoomHeading, {94, 75, 76, 85}, 4},
+};
+
+// Pinned for Jill in Normal only, so left out there.
+constexpr int32_t kJillNormalPinnedSlot = 39;
+// Pinned for Chris in Hard besides the common Hard slots.
+constexpr int32_t kChrisHardPinnedSlots[] = {75, 76};
+
+// The slot loop walks the headings once, in step with the slots.
+constexpr bool headingsInSlotOrder() {
+  int32_t previous = -1;
+  for (const CheatSheetHeading& heading : kCheatSheetHeadings) {
+    if (heading.slot <= previous || heading.slot >= kSlotCount) return false;
+    previous = heading.slot;
+  }
+  return true;
+}
+static_assert(headingsInSlotOrder(), "room headings must be sorted by slot, one per slot");
+
+template <std::size_t N>
+bool contains(const int32_t (&list)[N], int32_t slot) {
+  for (int32_t listed : list) {
+    if (listed == slot) return true;
+  }
+  return false;
+}
+
+bool headingWritten(HeadingCondition condition, const RunOptions& options) {
+  switch (condition) {
+    case HeadingCondition::kAlways:
+      return true;
+    case HeadingCondition::kChrisOnly:
+      return options.character;
+    case HeadingCondition::kNotInHard:
+      return !options.hardDifficulty;
+    case HeadingCondition::kChrisNormalOnly:
+      return options.character && !options.hardDifficulty;
+  }
+  return false;
+}
+
+// Whether slot `slot` gets its line at its own position. The omissions are
+// fixed lists, not read from the placement: a listed slot stays out even when
+// a modifier changed its item.
+bool itemLineAtOwnPlace(int32_t slot, const RunOptions& options) {
+  const bool chris = options.character;
+  const bool hard = options.hardDifficulty;
+  if (hard && contains(kHardOmittedSlots, slot)) return false;
+  if (!chris && contains(kJillMovedSlots, slot)) return false;
+  if (!chris && !hard && slot == kJillNormalPinnedSlot) return false;
+  if (chris && hard && contains(kChrisHardPinnedSlots, slot)) return false;
+  return true;
+}
+
+void writeLine(std::ostream& out, const char* text) { out << text << kLineEnd; }
+
+void writeItemLine(std::ostream& out, const GenerationState& state, int32_t slot) {
+  const std::string& original = state.slotNames.at(static_cast<std::size_t>(slot));
+  const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
+  const std::string& replacement = state.slotNames.at(static_cast<std::size_t>(entry));
+  out << '\t' << original << " is replaced with " << replacement << kLineEnd;
+}
+
+}  // namespace
+
+std::string cheatSheetFileName(const RunOptions& options) {
+  return std::string("CheatSheet") + characterName(options) + difficultyName(options) + ".txt";
+}
+
+std::string formatCheatSheet(const GenerationState& state) {
+  const RunOptions& options = state.options;
+  std::ostringstream out;
+  out << state.version << kLineEnd;
+  out << "Room names are taken from " << kRoomMapsAddress << kLineEnd;
+
+  std::size_t nextHeading = 0;
+  for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+    if (!options.character) {
+      for (const JillMovedLines& moved : kJillMovedLines) {
+        if (moved.atSlot != slot) continue;
+        if (moved.heading) writeLine(out, moved.heading);
+        for (int k = 0; k < moved.slotCount; ++k) writeItemLine(out, state, moved.slots[k]);
+      }
+    }
+    for (; nextHeading < std::size(kCheatSheetHeadings) && kCheatSheetHeadings[nextHeading].slot == slot;
+         ++nextHeading) {
+      const CheatSheetHeading& heading = kCheatSheetHeadings[nextHeading];
+      if (headingWritten(heading.condition, options)) writeLine(out, heading.text);
+    }
+    if (itemLineAtOwnPlace(slot, options)) writeItemLine(out, state, slot);
+  }
+
+  if (options.enemyRandomizer) writeEnemyPositionsSection(out, state.enemyRoomTable);
+  return out.str();
+}
+
+bool writeCheatSheet(GenerationState& state) {
+  const std::string fileName = cheatSheetFileName(state.options);
+  printLine(state, "Now writing " + fileName);
+  return writeOutputFile(state, fileName, formatCheatSheet(state));
+}

@@ -1,0 +1,332 @@
+#include "modifiers/item_modifiers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <numeric>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/generation_state.h"
+#include "catalogue/slot_catalogue.h"
+
+namespace {
+
+// The item classes written out independently of the production tables, so a
+// wrong or missing name there shows up as a difference.
+const std::set<std::string> kHealth = {
+    "Green Herb (Left)",
+    "Green Herb (Right)",
+    "Green Herb (Far)",
+    "Green Herb (Near)",
+    "Green Herb",
+    "Red Herb",
+    "Blue Herb",
+    "First Aid Spray",
+    "Blue Herb (Right)",
+    "Blue Herb (Middle)",
+    "Blue Herb (Left)",
+    "First Aid Box (First Aid Spray)",
+    "First Aid Box (Green + Green Herb)",
+    "First Aid Box (Green + Blue Herb)",
+    "First Aid Box (Green Herb)",
+    "First Aid Spray (after getting plant 42 item)",
+};
+const std::set<std::string> kAmmo = {
+    "Incendiary Shells",
+    "Shotgun Shells (after getting plant 42 item)",
+    "Shotgun Shells (Right)",
+    "Shotgun Shells (Left)",
+    "Grenade Shells",
+    "Acid Shells",
+    "Grenade Shells (after getting plant 42 item)",
+    "Handgun Magazine",
+    "Shotgun Shells",
+    "Magnum Rounds",
+    "Handgun Magazine (Cupboard)",
+    "Handgun Magazine (Table)",
+    "Handgun Magazine (Near Door)",
+    "Handgun Magazine (Near Elevator)",
+};
+const std::set<std::string> kDefence = {
+    "Battery Pack",
+    "Dagger",
+    "Flash Grenade",
+    "Flash Grenade (after getting plant 42 item)",
+    "Battery Pack (after getting plant 42 item)",
+};
+const std::set<std::string> kGunExtras = {
+    "Magnum Revolver", "Grenade Launcher", "Jill's Handgun", "Broken Shotgun", "X-Ray of CLARK",
+    "X-Ray of GAIL",   "Wooden Mount",     "Slide Filter",   "Fuel Canteen",
+};
+const std::set<int32_t> kJunk = {167, 168, 78, 166};
+
+struct Setting {
+  bool chris;
+  bool hard;
+};
+constexpr Setting kSettings[] = {{true, false}, {true, true}, {false, false}, {false, true}};
+
+// Modifier switches as a bit set: bit k-1 is modifier k.
+void setModifiers(RunOptions& options, unsigned mask) {
+  options.healingToJunk = (mask & 1u) != 0;
+  options.ammoToJunk = (mask & 2u) != 0;
+  options.inkRibbonsToJunk = (mask & 4u) != 0;
+  options.defenceToJunk = (mask & 8u) != 0;
+  options.allToSelfDefenseGun = (mask & 16u) != 0;
+  options.armedFuelCapsule = (mask & 32u) != 0;
+}
+
+class ItemModifiersTest : public ::testing::Test {
+ protected:
+  // A built catalogue with a placement that is a shuffled permutation, or the
+  // identity when `shuffleSeed` is 0; console output is captured.
+  void prepare(Setting setting, unsigned modifiers, unsigned shuffleSeed = 0) {
+    state = GenerationState();
+    state.console = &console;
+    state.errors = &errors;
+    console.str("");
+    errors.str("");
+    state.options.character = setting.chris;
+    state.options.hardDifficulty = setting.hard;
+    setModifiers(state.options, modifiers);
+    buildSlotCatalogue(state);
+    state.placement.resize(kSlotCount);
+    std::iota(state.placement.begin(), state.placement.end(), 0);
+    if (shuffleSeed != 0) {
+      std::mt19937 rng(shuffleSeed);
+      std::shuffle(state.placement.begin(), state.placement.end(), rng);
+    }
+    state.random.reseed(20240611u);
+  }
+
+  const std::string& nameAt(int32_t entry) const { return state.slotNames.at(static_cast<std::size_t>(entry)); }
+
+  // Number of slots whose current item is in `names`.
+  int countIn(const std::set<std::string>& names) const {
+    return static_cast<int>(std::count_if(state.placement.begin(), state.placement.end(),
+                                          [&](int32_t entry) { return names.count(nameAt(entry)) > 0; }));
+  }
+
+  // Expects `after` to be `before` advanced by exactly `draws` numbers.
+  static void expectAdvancedBy(const CRandom& before, const CRandom& after, int draws) {
+    CRandom expected = before;
+    for (int k = 0; k < draws; ++k) expected.next();
+    CRandom actual = after;
+    for (int k = 0; k < 8; ++k) ASSERT_EQ(expected.next(), actual.next()) << "after " << draws << " draws";
+  }
+
+  GenerationState state;
+  std::ostringstream console;
+  std::ostringstream errors;
+};
+
+TEST_F(ItemModifiersTest, AllSwitchesOffChangeNothingPrintNothingDrawNothing) {
+  for (const Setting setting : kSettings) {
+    prepare(setting, 0u, 17u);
+    const Placement before = state.placement;
+    const CRandom generator = state.random;
+    applyItemModifiers(state);
+    EXPECT_EQ(state.placement, before);
+    EXPECT_EQ(console.str(), "");
+    expectAdvancedBy(generator, state.random, 0);
+  }
+}
+
+TEST_F(ItemModifiersTest, HealingToJunkLeavesNoHealingItemAndDrawsOncePerSwap) {
+  for (const Setting setting : kSettings) {
+    prepare(setting, 1u, 5u);
+    const Placement before = state.placement;
+    const int healing = countIn(kHealth);
+    ASSERT_GT(healing, 30);
+    const CRandom generator = state.random;
+
+    applyItemModifiers(state);
+
+    EXPECT_EQ(countIn(kHealth), 0);
+    std::set<int32_t> junkSeen;
+    for (int s = 0; s < kSlotCount; ++s) {
+      if (kHealth.count(nameAt(before[s]))) {
+        EXPECT_EQ(kJunk.count(state.placement[s]), 1u) << "slot " << s << " holds " << state.placement[s];
+        junkSeen.insert(state.placement[s]);
+      } else {
+        EXPECT_EQ(state.placement[s], before[s]) << "slot " << s;
+      }
+    }
+    EXPECT_EQ(junkSeen, kJunk) << "all four junk entries should occur over so many swaps";
+    EXPECT_EQ(console.str(), "Swapping out Health items with Junk\n");
+    expectAdvancedBy(generator, state.random, healing);
+  }
+}
+
+TEST_F(ItemModifiersTest, GunSwapOverridesJunkButTheJunkDrawsStillHappen) {
+  prepare({true, false}, 1u | 16u, 99u);
+  const Placement before = state.placement;
+  const int healing = countIn(kHealth);
+  const CRandom generator = state.random;
+
+  applyItemModifiers(state);
+
+  for (int s = 0; s < kSlotCount; ++s) {
+    if (kHealth.count(nameAt(before[s]))) {
+      EXPECT_EQ(state.placement[s], kSelfDefenseGunEntry) << "slot " << s;
+    }
+    EXPECT_EQ(kJunk.count(state.placement[s]), 0u) << "junk left at slot " << s;
+  }
+  expectAdvancedBy(generator, state.random, healing);
+  EXPECT_EQ(console.str(),
+            "Swapping out Health items with Junk\n"
+            "Swapping all non-key items out with Self-Defense Gun\n");
+}
+
+TEST_F(ItemModifiersTest, GunSwapTouchesOnlyListedItems) {
+  for (const Setting setting : kSettings) {
+    prepare(setting, 16u);
+    const CRandom generator = state.random;
+    applyItemModifiers(state);
+    for (int s = 0; s < kSlotCount; ++s) {
+      const std::string& name = state.slotNames[s];
+      const bool listed = kHealth.count(name) || kAmmo.count(name) || kDefence.count(name) ||
+                          kGunExtras.count(name) || name == "Ink Ribbon";
+      EXPECT_EQ(state.placement[s], listed ? kSelfDefenseGunEntry : s) << "slot " << s << " " << name;
+    }
+    expectAdvancedBy(generator, state.random, 0);
+    // Key items, the gun itself and look-alikes of listed names stay.
+    EXPECT_EQ(state.placement[3], 3);      // Shield Key
+    EXPECT_EQ(state.placement[137], 137);  // Self Defense Gun
+    EXPECT_EQ(state.placement[118], 118);  // Survival Knife
+    EXPECT_EQ(state.placement[59], 59);    // Battery
+    EXPECT_EQ(state.placement[178], 178);  // Fuel Supply Capsule (Empty)
+    if (setting.hard) {
+      EXPECT_EQ(state.placement[46], 46);  // Dagger (after getting plant 42 item)
+    }
+    // Slot 0 is Chris's "Jill's Handgun" but Jill's "Lighter"; slot 37 is
+    // Jill's "Grenade Launcher" but Chris's "Old Key".
+    EXPECT_EQ(state.placement[0], setting.chris ? kSelfDefenseGunEntry : 0);
+    EXPECT_EQ(state.placement[37], setting.chris ? 37 : kSelfDefenseGunEntry);
+  }
+}
+
+TEST_F(ItemModifiersTest, ArmedFuelCapsuleReplacesTheEmptyOneExactlyOnce) {
+  for (const unsigned modifiers : {32u, 32u | 16u}) {
+    prepare({false, true}, modifiers, 3u);
+    const Placement before = state.placement;
+    const auto capsuleSlot = std::find(before.begin(), before.end(), 178) - before.begin();
+    const CRandom generator = state.random;
+
+    applyItemModifiers(state);
+
+    EXPECT_EQ(std::count(state.placement.begin(), state.placement.end(), 178), 0);
+    EXPECT_EQ(std::count(state.placement.begin(), state.placement.end(), kExtraNameIndex), 1);
+    EXPECT_EQ(state.placement[capsuleSlot], kExtraNameIndex);
+    expectAdvancedBy(generator, state.random, 0);
+    if (modifiers == 32u) {
+      Placement expected = before;
+      expected[capsuleSlot] = kExtraNameIndex;
+      EXPECT_EQ(state.placement, expected);
+      EXPECT_EQ(console.str(), "");
+    }
+  }
+}
+
+TEST_F(ItemModifiersTest, PinnedInkRibbonStillTurnsToJunk) {
+  prepare({false, true}, 4u);
+  ASSERT_EQ(state.slotNames[27], "Ink Ribbon");
+  const int ribbons = countIn({"Ink Ribbon"});
+  const CRandom generator = state.random;
+  applyItemModifiers(state);
+  EXPECT_EQ(kJunk.count(state.placement[27]), 1u);
+  EXPECT_EQ(countIn({"Ink Ribbon"}), 0);
+  expectAdvancedBy(generator, state.random, ribbons);
+  EXPECT_EQ(console.str(), "Swapping out Ink Ribbons with Junk\n");
+}
+
+TEST_F(ItemModifiersTest, AnnouncementsFollowTheMenuOrderAndSkipSwitchedOffOnes) {
+  prepare({true, true}, 63u);
+  applyItemModifiers(state);
+  EXPECT_EQ(console.str(),
+            "Swapping out Health items with Junk\n"
+            "Swapping out Ammo items with Junk\n"
+            "Swapping out Ink Ribbons with Junk\n"
+            "Swapping out Defense Items with Junk\n"
+            "Swapping all non-key items out with Self-Defense Gun\n");
+
+  prepare({true, true}, 2u | 8u | 32u);
+  applyItemModifiers(state);
+  EXPECT_EQ(console.str(),
+            "Swapping out Ammo items with Junk\n"
+            "Swapping out Defense Items with Junk\n");
+}
+
+TEST_F(ItemModifiersTest, NamesMatchWholeAndCaseSensitively) {
+  prepare({true, false}, 1u | 2u | 16u);
+  state.slotNames[5] = "green herb (left)";
+  state.slotNames[4] = "Handgun Magazine ";
+  state.slotNames[6] = "Green Herb (Right";
+  const CRandom generator = state.random;
+  const int matching = countIn(kHealth) + countIn(kAmmo);
+  applyItemModifiers(state);
+  EXPECT_EQ(state.placement[4], 4);
+  EXPECT_EQ(state.placement[5], 5);
+  EXPECT_EQ(state.placement[6], 6);
+  EXPECT_EQ(state.placement[8], kSelfDefenseGunEntry);  // an unaltered "Handgun Magazine"
+  expectAdvancedBy(generator, state.random, matching);
+}
+
+TEST_F(ItemModifiersTest, JunkDrawsCountOnePerMatchingSlotAcrossClasses) {
+  for (const Setting setting : kSettings) {
+    prepare(setting, 1u | 2u | 4u | 8u, 11u);
+    const int matching = countIn(kHealth) + countIn(kAmmo) + countIn({"Ink Ribbon"}) + countIn(kDefence);
+    const CRandom generator = state.random;
+    applyItemModifiers(state);
+    expectAdvancedBy(generator, state.random, matching);
+    for (const int32_t entry : state.placement) {
+      const std::string& name = nameAt(entry);
+      EXPECT_FALSE(kHealth.count(name) || kAmmo.count(name) || kDefence.count(name) || name == "Ink Ribbon")
+          << name;
+    }
+  }
+}
+
+#ifdef __GLIBC__
+// The rules written the plain way, on the C library's own generator.
+Placement referenceModifiers(const std::vector<std::string>& names, Placement placement, const RunOptions& o) {
+  const int32_t junk[4] = {167, 168, 78, 166};
+  for (int i = 0; i < kSlotCount; ++i) {
+    int32_t& p = placement[i];
+    if (o.healingToJunk && kHealth.count(names[p])) p = junk[std::rand() % 4];
+    if (o.inkRibbonsToJunk && names[p] == "Ink Ribbon") p = junk[std::rand() % 4];
+    if (o.ammoToJunk && kAmmo.count(names[p])) p = junk[std::rand() % 4];
+    if (o.defenceToJunk && kDefence.count(names[p])) p = junk[std::rand() % 4];
+    if (o.allToSelfDefenseGun && (kDefence.count(names[p]) || kAmmo.count(names[p]) || names[p] == "Ink Ribbon" ||
+                                  kHealth.count(names[p]) || kGunExtras.count(names[p]))) {
+      p = 137;
+    }
+    if (o.armedFuelCapsule && names[p] == "Fuel Supply Capsule (Empty)") p = 180;
+  }
+  return placement;
+}
+
+TEST_F(ItemModifiersTest, MatchesPlainReferenceOnTheLibraryGenerator) {
+  for (const Setting setting : kSettings) {
+    for (const unsigned seed : {1u, 77u, 123456789u, 4000000000u}) {
+      for (unsigned mask = 0; mask < 64u; ++mask) {
+        prepare(setting, mask, seed);
+        state.random.reseed(seed);
+        std::srand(seed);
+        const Placement expected = referenceModifiers(state.slotNames, state.placement, state.options);
+        applyItemModifiers(state);
+        ASSERT_EQ(state.placement, expected) << "seed " << seed << " modifiers " << mask;
+        ASSERT_EQ(static_cast<int32_t>(std::rand()), state.random.next()) << "seed " << seed << " modifiers " << mask;
+      }
+    }
+  }
+}
+#endif
+
+}  // namespace
