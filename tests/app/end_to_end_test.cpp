@@ -13,17 +13,12 @@
 #include <sstream>
 
 #include "app/run.h"
+#include "menu_pages.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 std::string shellQuote(const std::string& text) {
   std::string quoted = "'";
@@ -38,23 +33,18 @@ struct Result {
 };
 
 struct Sandbox {
-  fs::path root;
-  fs::path work;
+  TempFolder temp;
+  const fs::path root = temp.path;
+  const fs::path work = root / "work";
 
   Sandbox() {
-    char pattern[] = "/tmp/mansion-e2e-XXXXXX";
-    root = mkdtemp(pattern);
-    work = root / "work";
     fs::create_directories(work);
-    // Readable by an unprivileged user, for the read-only folder test.
+    // Writable by an unprivileged user too, for the read-only folder test.
     fs::permissions(root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                               fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(work, fs::perms::all);
   }
-  ~Sandbox() {
-    fs::permissions(work, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(root);
-  }
+  ~Sandbox() { fs::permissions(work, fs::perms::owner_all, fs::perm_options::add); }
 
   // Runs the program in `work` with `input` on standard input. `prefix` is put
   // before the program, e.g. to drop privileges.
@@ -81,15 +71,6 @@ struct Sandbox {
     return names;
   }
 };
-
-const char kMainPage[] =
-    "PICK A NUMBER:\n"
-    "1) Chris - Normal Difficulty\n"
-    "2) Jill - Normal Difficulty\n"
-    "3) Chris - Hard Difficulty\n"
-    "4) Jill - Hard Difficulty\n"
-    "5) Add Modifiers\n"
-    "6) Enemy Randomizer: OFF\n";
 
 // Finds the clock seed in [from, to] for which an in-process run with the
 // options of `options` writes exactly `itemList`; -1 when none does.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -371,33 +373,16 @@ TEST(CheatSheetFormatTest, ModifiedEntriesShowTheirNamesAndOmissionsStayFixed) {
 class CheatSheetWriteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::random_device seed;
-    folder = fs::temp_directory_path() /
-             ("cheat_sheet_test_" + std::to_string(seed()) + "_" + std::to_string(seed()));
-    fs::create_directories(folder);
     state = makeState({true, false}, 64u);
     state.console = &console;
     state.errors = &errors;
     state.outputDirectory = folder.string();
   }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
 
-  static std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  }
+  std::vector<std::string> folderEntries() const { return temp.entries(); }
 
-  std::vector<std::string> folderEntries() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
-  fs::path folder;
+  TempFolder temp;
+  const fs::path folder = temp.path;
   GenerationState state;
   std::ostringstream console;
   std::ostringstream errors;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -32,10 +34,8 @@ TEST(ItemListTest, OneDecimalLinePerSlotWithCrLf) {
 }
 
 TEST(ItemListTest, WriteFailureClaimsNothing) {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / "mansion-item-list-test";
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  TempFolder temp;
+  const std::filesystem::path folder = temp.path;
   std::ofstream(folder / "file") << "x";
 
   GenerationState state;
@@ -52,7 +52,6 @@ TEST(ItemListTest, WriteFailureClaimsNothing) {
   console.str("");
   EXPECT_TRUE(writeItemListFile(state));
   EXPECT_EQ(console.str(), "Writing to ItemListJillNormal.txt\nItemList created!\n");
-  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -11,26 +13,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-struct TempFolder {
-  fs::path path;
-  TempFolder() {
-    path = fs::temp_directory_path() /
-           ("mansion-text-file-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path);
-    fs::create_directories(path);
-  }
-  ~TempFolder() { fs::remove_all(path); }
-  size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
-};
-
 TEST(TextFileTest, WritesExactBytesAndReplacesAnEarlierFile) {
   TempFolder folder;
   const std::string target = (folder.path / "out.txt").string();
@@ -39,7 +21,7 @@ TEST(TextFileTest, WritesExactBytesAndReplacesAnEarlierFile) {
   EXPECT_EQ(readFile(target), "first\r\nfile\r\n");
   ASSERT_TRUE(writeFileAtomically(target, "2\r\n", error)) << error;
   EXPECT_EQ(readFile(target), "2\r\n");
-  EXPECT_EQ(folder.entries(), 1u);  // no temporary file left behind
+  EXPECT_EQ(folder.entries().size(), 1u);  // no temporary file left behind
 }
 
 TEST(TextFileTest, MissingFolderIsReportedWithTheSystemReason) {
@@ -48,7 +30,7 @@ TEST(TextFileTest, MissingFolderIsReportedWithTheSystemReason) {
   std::string error;
   EXPECT_FALSE(writeFileAtomically(target, "x", error));
   EXPECT_EQ(error, "cannot write " + target + ": No such file or directory");
-  EXPECT_EQ(folder.entries(), 0u);
+  EXPECT_EQ(folder.entries().size(), 0u);
 }
 
 TEST(TextFileTest, FailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
@@ -60,7 +42,7 @@ TEST(TextFileTest, FailedReplaceKeepsTheTargetAndRemovesTheTemporaryFile) {
   EXPECT_FALSE(writeFileAtomically(target, "x", error));
   EXPECT_EQ(error.rfind("cannot write " + target + ": ", 0), 0u) << error;
   EXPECT_TRUE(fs::is_directory(folder.path / "out.txt" / "inside"));
-  EXPECT_EQ(folder.entries(), 1u);
+  EXPECT_EQ(folder.entries().size(), 1u);
 }
 
 TEST(TextFileTest, OutputPathJoinsTheOutputFolder) {
