@@ -6,6 +6,7 @@
 
 #include "enemies/enemy_output.h"
 #include "output/text_file.h"
+#include "placement/shuffle.h"
 
 namespace {
 
@@ -68,7 +69,8 @@ bool headingWritten(HeadingCondition condition, const RunOptions& options) {
 bool itemLineAtOwnPlace(int32_t slot, const RunOptions& options) {
   const bool chris = options.character;
   const bool hard = options.hardDifficulty;
-  if (hard && contains(kHardOmittedSlots, slot)) return false;
+  // Slots pinned in Hard difficulty never move, so they get no line.
+  if (hard && contains(kHardPinnedSlots, slot)) return false;
   if (!chris && contains(kJillMovedSlots, slot)) return false;
   if (!chris && !hard && slot == kJillNormalPinnedSlot) return false;
   if (chris && hard && contains(kChrisHardPinnedSlots, slot)) return false;

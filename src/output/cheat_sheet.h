@@ -114,12 +114,6 @@ constexpr CheatSheetHeading kCheatSheetHeadings[] = {
     {179, "POWER MAZE B", HeadingCondition::kAlways},
 };
 
-// Slots pinned in Hard difficulty; their items never move, so they get no line.
-constexpr int32_t kHardOmittedSlots[] = {
-    4,   5,   7,   21,  27,  40,  49,  55,  64,  65,  68,  69,  72,  80,  84,  93,  95,  98,  108,
-    109, 110, 113, 119, 126, 132, 134, 138, 141, 144, 152, 155, 158, 160, 162, 170, 172, 173,
-};
-
 // Jill's slots that stand in other rooms than Chris's: their lines are written
 // at the places below instead of their own.
 constexpr int32_t kJillMovedSlots[] = {0, 37, 75, 76, 85, 94};
