@@ -1,11 +1,71 @@
 #include "placement/generation.h"
 
+#include <ostream>
+#include <string>
+
+#include "placement/candidate_search.h"
 #include "placement/shuffle.h"
 #include "placement/validator.h"
 
-void generatePlacement(GenerationState& state) {
-  while (!state.placementValid) {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Attempts between two looks at the clock: a few milliseconds of search, so
+// the look costs nothing measurable and the line still moves several times a
+// second.
+constexpr int32_t kAttemptsPerClockCheck = 4096;
+
+// The one-line attempt counter that a long generation rewrites in place.
+struct ProgressLine {
+  bool enabled;
+  Clock::time_point nextUpdate;
+  Clock::duration interval;
+  size_t shownWidth = 0;  // 0 while nothing is on the screen
+};
+
+void showProgress(GenerationState& state, ProgressLine& line) {
+  if (!line.enabled) return;
+  const Clock::time_point now = Clock::now();
+  if (now < line.nextUpdate) return;
+  line.nextUpdate = now + line.interval;
+  // The count only grows, so each text covers the one before it.
+  const std::string text = "Searching... " + std::to_string(state.attemptCount) + " attempts so far";
+  *state.console << '\r' << text << std::flush;
+  line.shownWidth = text.size();
+}
+
+void eraseProgress(GenerationState& state, ProgressLine& line) {
+  if (line.shownWidth == 0) return;
+  *state.console << '\r' << std::string(line.shownWidth, ' ') << '\r' << std::flush;
+  line.shownWidth = 0;
+}
+
+// Draws candidates up to the next look at the clock; true as soon as one
+// passes both checks (it is then in state.placement).
+bool drawCandidates(GenerationState& state, const SearchTables& tables) {
+  if (tables.usable) return searchCandidates(state, tables, kAttemptsPerClockCheck);
+  // Tables too large for the masks: every candidate goes through the checks
+  // as written.
+  for (int32_t i = 0; i < kAttemptsPerClockCheck; ++i) {
     shufflePlacement(state);
-    validatePlacement(state);
+    if (checkPlacement(state)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void generatePlacement(GenerationState& state, const ProgressTiming& timing) {
+  const SearchTables tables = deriveSearchTables(state);
+  ProgressLine progress{state.smartTerminal, Clock::now() + timing.delay, timing.interval};
+  while (!state.placementValid) {
+    if (drawCandidates(state, tables)) {
+      eraseProgress(state, progress);
+      // Accepts through the checks as written, which also print the two lines.
+      validatePlacement(state);
+    } else {
+      showProgress(state, progress);
+    }
   }
 }

@@ -1,6 +1,19 @@
 #pragma once
 
+#include <chrono>
+
 #include "app/generation_state.h"
 
-// The generation loop: shuffles and validates until a placement passes.
-void generatePlacement(GenerationState& state);
+// When the progress line of a long generation first appears and how often it
+// is rewritten after that.
+struct ProgressTiming {
+  std::chrono::steady_clock::duration delay = std::chrono::seconds(1);
+  std::chrono::steady_clock::duration interval = std::chrono::milliseconds(250);
+};
+
+// The generation loop: draws candidates until one passes validatePlacement,
+// which prints the two acceptance lines. The accepted placement, attemptCount
+// and the generator's position are those of calling shufflePlacement and
+// validatePlacement in turn. On a smart terminal a generation that runs longer
+// than timing.delay shows one progress line, erased before the acceptance.
+void generatePlacement(GenerationState& state, const ProgressTiming& timing = ProgressTiming());

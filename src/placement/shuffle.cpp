@@ -1,7 +1,6 @@
 #include "placement/shuffle.h"
 
 #include <algorithm>
-#include <iterator>
 #include <numeric>
 
 namespace {
@@ -12,9 +11,10 @@ constexpr SlotIndex kJillPinnedSlots[] = {26, 27};
 constexpr SlotIndex kJillNormalPinnedSlots[] = {39};
 constexpr SlotIndex kChrisHardPinnedSlots[] = {75, 76};
 
+// One at a time: g++ 12 warns falsely about a range insert into an empty vector.
 template <typename Range>
 void append(std::vector<SlotIndex>& out, const Range& slots) {
-  out.insert(out.end(), std::begin(slots), std::end(slots));
+  for (SlotIndex slot : slots) out.push_back(slot);
 }
 
 }  // namespace

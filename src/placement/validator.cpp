@@ -26,18 +26,23 @@ bool followKeyChain(GenerationState& state, int32_t item) {
   return true;
 }
 
-void validatePlacement(GenerationState& state) {
+bool checkPlacement(GenerationState& state) {
   for (int32_t item = 0; item < kSlotCount; ++item) {
     const Zone zone = state.slotZones[slotOf(state.placement, item)];
     const std::vector<int32_t>& locked = state.lockTable[item];
-    if (std::find(locked.begin(), locked.end(), zone) != locked.end()) return;
+    if (std::find(locked.begin(), locked.end(), zone) != locked.end()) return false;
   }
   for (int32_t item = 0; item < kSlotCount; ++item) {
     if (!followKeyChain(state, item)) {
       state.dependencyPath.clear();
-      return;
+      return false;
     }
   }
+  return true;
+}
+
+void validatePlacement(GenerationState& state) {
+  if (!checkPlacement(state)) return;
   printLine(state, "Valid sequence generated!");
   printLine(state, "Number of times the items were randomized before finding a valid sequence:" +
                        std::to_string(state.attemptCount));

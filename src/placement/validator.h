@@ -7,6 +7,10 @@
 // two acceptance lines and sets placementValid; a rejection prints nothing.
 void validatePlacement(GenerationState& state);
 
+// The two checks of validatePlacement without its output: true when the
+// placement passes both. Leaves dependencyPath empty.
+bool checkPlacement(GenerationState& state);
+
 // True when no chain of key items needed to reach `item` comes back to an item
 // already on the chain (dependencyPath holds the chain walked so far).
 bool followKeyChain(GenerationState& state, int32_t item);

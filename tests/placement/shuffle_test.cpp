@@ -95,6 +95,39 @@ TEST(ShuffleTest, DrawsPickFromTheShrinkingPoolInOrder) {
   EXPECT_EQ(state.placement, expected);
 }
 
+// The search places items without running the pins: an unpinned slot ends up
+// with the first unpinned item met when following "slot s drew item t, slot t
+// drew ..." from it, whatever order the pins run in.
+TEST(PinSlotTest, TheOrderOfThePinsDoesNotMatter) {
+  RunOptions chrisHard;
+  chrisHard.character = true;
+  chrisHard.hardDifficulty = true;
+  const std::vector<SlotIndex> order = pinnedSlotOrder(chrisHard);
+  std::vector<bool> pinned(kSlotCount, false);
+  for (SlotIndex k : order) pinned[k] = true;
+  CRandom random(31);
+  for (int trial = 0; trial < 2000; ++trial) {
+    Placement drawn(kSlotCount);
+    std::iota(drawn.begin(), drawn.end(), 0);
+    for (uint32_t i = kSlotCount - 1; i > 0; --i) std::swap(drawn[i], drawn[random.below(i + 1)]);
+    Placement inOrder = drawn;
+    for (SlotIndex k : order) pinSlot(inOrder, k);
+    std::vector<SlotIndex> shuffledOrder = order;
+    for (size_t i = shuffledOrder.size() - 1; i > 0; --i) {
+      std::swap(shuffledOrder[i], shuffledOrder[random.below(static_cast<uint32_t>(i + 1))]);
+    }
+    Placement otherOrder = drawn;
+    for (SlotIndex k : shuffledOrder) pinSlot(otherOrder, k);
+    ASSERT_EQ(inOrder, otherOrder);
+    for (SlotIndex s = 0; s < kSlotCount; ++s) {
+      if (pinned[s]) continue;
+      int32_t item = drawn[s];
+      while (pinned[item]) item = drawn[item];
+      ASSERT_EQ(inOrder[s], item) << "slot " << s;
+    }
+  }
+}
+
 TEST(PinSlotTest, MovesTheDisplacedItemToTheSlotThatHeldThePinnedItem) {
   Placement placement(kSlotCount);
   std::iota(placement.begin(), placement.end(), 0);

@@ -1,0 +1,367 @@
+#include "placement/candidate_search.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <utility>
+
+#include "placement/shuffle.h"
+
+// GCC unrolls a short lane loop completely before it would vectorize it;
+// keeping it rolled lets all lanes of a draw run in one vector operation.
+#if defined(__GNUC__) && !defined(__clang__)
+#define EVERY_LANE _Pragma("GCC unroll 1")
+#else
+#define EVERY_LANE
+#endif
+
+namespace {
+
+constexpr int kDegree = CRandom::kDegree;
+constexpr int kLag = CRandom::kDegree - CRandom::kSeparation;
+
+constexpr uint64_t bit(int index) { return uint64_t{1} << index; }
+
+// remainderFactor of every pool size, indexed by the size.
+constexpr std::array<uint64_t, kSlotCount + 1> makePoolSizeFactors() {
+  std::array<uint64_t, kSlotCount + 1> factors{};
+  for (uint32_t size = 1; size <= kSlotCount; ++size) factors[size] = remainderFactor(size);
+  return factors;
+}
+constexpr std::array<uint64_t, kSlotCount + 1> kPoolSizeFactors = makePoolSizeFactors();
+
+// The pool index that draw `slot` takes: rand() % pool size, where rand() is
+// the generator word shifted right by one and the pool shrinks by one a draw.
+inline uint8_t drawIndex(const uint32_t* words, int slot) {
+  const uint32_t size = static_cast<uint32_t>(kSlotCount - slot);
+  return static_cast<uint8_t>(remainderByFactor(words[slot] >> 1, size, kPoolSizeFactors[size]));
+}
+
+// Appends one candidate's 180 generator words to the kDegree words before
+// them. Each word is the sum of the words kDegree and kSeparation places
+// back; the last three sums stay in registers, because reading them back
+// from memory right after writing them stalls the loop.
+void nextWords(uint32_t* words) {
+  static_assert(CRandom::kSeparation == 3 && kSlotCount % 3 == 0, "three words per step");
+  uint32_t a = words[kDegree - 3];
+  uint32_t b = words[kDegree - 2];
+  uint32_t c = words[kDegree - 1];
+  for (int i = 0; i < kSlotCount; i += 3) {
+    a += words[i];
+    b += words[i + 1];
+    c += words[i + 2];
+    words[kDegree + i] = a;
+    words[kDegree + i + 1] = b;
+    words[kDegree + i + 2] = c;
+  }
+}
+
+// The chain check: followKeyChain fails from some item exactly when the graph
+// "item -> key items its zone needs" has a cycle, and every cycle runs through
+// key items only. Peeling off, round by round, the key items whose needs are
+// all peeled already empties the graph exactly when it has no cycle.
+// keySlots[k] is the slot that receives keyItems[k].
+bool keyChainsAcyclic(const SearchTables& tables, const std::array<uint8_t, kMaskBits>& keySlots) {
+  std::array<uint64_t, kMaskBits> needs;
+  for (int k = 0; k < tables.keyCount; ++k) needs[k] = tables.neededKeys[tables.slotZone[keySlots[k]]];
+  uint64_t remaining = tables.keyCount == kMaskBits ? ~uint64_t{0} : bit(tables.keyCount) - 1;
+  for (;;) {
+    uint64_t peeled = 0;
+    for (int k = 0; k < tables.keyCount; ++k) {
+      if ((remaining & bit(k)) != 0 && (needs[k] & remaining) == 0) peeled |= bit(k);
+    }
+    if (peeled == 0) return remaining == 0;
+    remaining &= ~peeled;
+  }
+}
+
+// A complete candidate in both directions.
+struct Candidate {
+  std::array<int32_t, kSlotCount> itemIn;  // slot -> item it receives
+  std::array<uint8_t, kSlotCount> slotOf;  // item -> slot receiving it
+};
+
+bool candidatePasses(const SearchTables& tables, const Candidate& candidate) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if ((tables.lockedZones[candidate.itemIn[slot]] & tables.slotZoneBit[slot]) != 0) return false;
+  }
+  std::array<uint8_t, kMaskBits> keySlots{};
+  for (int k = 0; k < tables.keyCount; ++k) keySlots[k] = candidate.slotOf[tables.keyItems[k]];
+  return keyChainsAcyclic(tables, keySlots);
+}
+
+// The shuffle of shufflePlacement on the given words: draws from a pool kept
+// in ascending order, then pins, with the inverse kept up to date instead of
+// searched.
+void drawCandidate(const SearchTables& tables, const uint32_t* words, Candidate& candidate) {
+  uint8_t pool[kSlotCount];
+  for (int i = 0; i < kSlotCount; ++i) pool[i] = static_cast<uint8_t>(i);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const uint8_t index = drawIndex(words, slot);
+    const uint8_t item = pool[index];
+    std::memmove(pool + index, pool + index + 1, kSlotCount - slot - 1 - index);
+    candidate.itemIn[slot] = item;
+    candidate.slotOf[item] = static_cast<uint8_t>(slot);
+  }
+  for (SlotIndex k : tables.pinOrder) {
+    const int holder = candidate.slotOf[k];
+    const int32_t displaced = candidate.itemIn[k];
+    candidate.itemIn[holder] = displaced;
+    candidate.slotOf[displaced] = static_cast<uint8_t>(holder);
+    candidate.itemIn[k] = k;
+    candidate.slotOf[k] = static_cast<uint8_t>(k);
+  }
+}
+
+// Both passes below follow items through the draws without building the pool.
+// Per lane, `places` holds where the lane's item stands in the pool, as a
+// signed byte 128 below the place so that "behind the drawn entry" is one
+// signed comparison, and `inPool` is 0xff until the item is drawn. A draw of
+// entry `index` takes the item standing there, if it is followed, and moves
+// every item behind it one place forward. The lane loops have a fixed length
+// and no branch, so the compiler runs all lanes of a draw side by side.
+inline int8_t placeByte(int place) { return static_cast<int8_t>(place - 128); }
+
+// Starts the lanes on `items`, one item per lane, SearchTables::kNoLane for
+// an unused lane.
+template <size_t kLanes>
+void startLanes(const std::array<uint8_t, kLanes>& items, int8_t* places, uint8_t* inPool) {
+  EVERY_LANE for (size_t lane = 0; lane < kLanes; ++lane) {
+    places[lane] = placeByte(items[lane]);
+    inPool[lane] = static_cast<uint8_t>(items[lane] == SearchTables::kNoLane ? 0 : 0xff);
+  }
+}
+
+// First pass: whether drawing from `words` puts a clash-lane item into an
+// unpinned slot it clashes in. Such an item was itself unpinned, so no pin
+// moves it again and the candidate fails the self-lock check. The pool index
+// of every draw made is left in `indices`.
+bool clashesWhileDrawing(const SearchTables& tables, const uint32_t* words, uint8_t* indices) {
+  constexpr int kLanes = SearchTables::kClashLanes;
+  static_assert(kLanes % 8 == 0, "the lanes are read as whole words");
+  int8_t places[kLanes];
+  uint8_t inPool[kLanes];
+  uint8_t clashes[kLanes] = {};
+  startLanes(tables.clashItems, places, inPool);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    indices[slot] = drawIndex(words, slot);
+    const int8_t index = placeByte(indices[slot]);
+    const uint8_t* clashing = tables.clashesInSlot[slot].data();
+    EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) {
+      const int8_t place = places[lane];
+      const uint8_t taken = static_cast<uint8_t>((place == index ? 0xff : 0) & inPool[lane]);
+      inPool[lane] = static_cast<uint8_t>(inPool[lane] & ~taken);
+      clashes[lane] = static_cast<uint8_t>(clashes[lane] | (taken & clashing[lane]));
+      places[lane] = static_cast<int8_t>(place + (place > index ? -1 : 0));
+    }
+    // A clash is final, so one look every four draws is enough; the lanes
+    // are read as whole words, cheaper than combining them byte by byte.
+    if (slot % 4 == 3) {
+      uint64_t any = 0;
+      for (int lane = 0; lane < kLanes; lane += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, clashes + lane, sizeof eight);
+        any |= eight;
+      }
+      if (any != 0) return true;
+    }
+  }
+  return false;
+}
+
+// Second pass: for every followed item, the slot that draws it, given the
+// pool index of each draw. Once drawn, a lane goes on moving like an item
+// still in the pool and may match a later index, but only its first match is
+// kept: per lane the largest of 0xff - slot over the matching slots.
+void followDraws(const SearchTables& tables, const uint8_t* indices,
+                 std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
+  constexpr int kLanes = SearchTables::kFollowLanes;
+  int8_t places[kLanes];
+  uint8_t firstMatch[kLanes] = {};
+  EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) places[lane] = placeByte(tables.followedItems[lane]);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const int8_t index = placeByte(indices[slot]);
+    const uint8_t mark = static_cast<uint8_t>(0xff - slot);
+    EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) {
+      const int8_t place = places[lane];
+      const uint8_t match = static_cast<uint8_t>((place == index ? 0xff : 0) & mark);
+      firstMatch[lane] = std::max(firstMatch[lane], match);
+      places[lane] = static_cast<int8_t>(place + (place > index ? -1 : 0));
+    }
+  }
+  EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) drawnBy[lane] = static_cast<uint8_t>(0xff - firstMatch[lane]);
+}
+
+// The slot that receives `item` once the candidate is pinned. The pins leave
+// an unpinned item in the slot that drew it when that slot is unpinned;
+// otherwise the pin of that slot hands the item on to the slot that drew the
+// pinned item, and so on until an unpinned slot (at the latest the item's
+// own). The result does not depend on the order of the pins.
+uint8_t slotAfterPins(const SearchTables& tables,
+                      const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy, SlotIndex item) {
+  if (tables.pinned[item]) return static_cast<uint8_t>(item);
+  uint8_t slot = drawnBy[tables.followLane[item]];
+  // Each step goes back one place along a cycle of the draws, which holds the
+  // item itself, so the walk ends within kSlotCount steps.
+  for (int step = 0; tables.pinned[slot] && step < kSlotCount; ++step) slot = drawnBy[tables.followLane[slot]];
+  return slot;
+}
+
+// Both checks from the followed items alone.
+bool followedCandidatePasses(const SearchTables& tables,
+                             const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
+  for (SlotIndex item : tables.lockedItems) {
+    const uint8_t slot = slotAfterPins(tables, drawnBy, item);
+    if ((tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) return false;
+  }
+  std::array<uint8_t, kMaskBits> keySlots{};
+  for (int k = 0; k < tables.keyCount; ++k) {
+    keySlots[k] = slotAfterPins(tables, drawnBy, tables.keyItems[k]);
+  }
+  return keyChainsAcyclic(tables, keySlots);
+}
+
+// The verdict on the candidate drawn from `words`, by the cheapest way the
+// tables allow.
+bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, Candidate& scratch) {
+  uint8_t indices[kSlotCount];
+  if (clashesWhileDrawing(tables, words, indices)) return false;
+  if (tables.followFits) {
+    std::array<uint8_t, SearchTables::kFollowLanes> drawnBy;
+    followDraws(tables, indices, drawnBy);
+    return followedCandidatePasses(tables, drawnBy);
+  }
+  drawCandidate(tables, words, scratch);
+  return candidatePasses(tables, scratch);
+}
+
+}  // namespace
+
+SearchTables deriveSearchTables(const GenerationState& state) {
+  SearchTables tables;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const Zone zone = state.slotZones[slot];
+    if (zone < 0 || zone >= kMaskBits) return tables;
+    tables.slotZone[slot] = static_cast<uint8_t>(zone);
+    tables.slotZoneBit[slot] = bit(zone);
+  }
+  // Zones outside the mask belong to no slot, so they can never clash or be
+  // entered and are left out. Items outside the catalogue are never looked up.
+  for (const auto& entry : state.lockTable) {
+    const int32_t item = entry.first;
+    if (item < 0 || item >= kSlotCount) continue;
+    for (Zone zone : entry.second) {
+      if (zone >= 0 && zone < kMaskBits) tables.lockedZones[item] |= bit(zone);
+    }
+    if (tables.lockedZones[item] != 0) tables.lockedItems.push_back(item);
+  }
+  std::set<int32_t> keys;
+  for (const auto& entry : state.unlockTable) {
+    if (entry.first < 0 || entry.first >= kMaskBits) continue;
+    for (int32_t item : entry.second) {
+      // A needed item outside the catalogue has no slot to be found in.
+      if (item < 0 || item >= kSlotCount) return tables;
+      keys.insert(item);
+    }
+  }
+  if (keys.size() > static_cast<size_t>(kMaskBits)) return tables;
+  std::array<int, kSlotCount> keyIndex{};
+  for (int32_t item : keys) {
+    keyIndex[item] = tables.keyCount;
+    tables.keyItems[tables.keyCount++] = item;
+  }
+  for (const auto& entry : state.unlockTable) {
+    if (entry.first < 0 || entry.first >= kMaskBits) continue;
+    for (int32_t item : entry.second) tables.neededKeys[entry.first] |= bit(keyIndex[item]);
+  }
+  tables.pinOrder = pinnedSlotOrder(state.options);
+  for (SlotIndex slot : tables.pinOrder) tables.pinned[slot] = true;
+
+  // First pass: the items that clash in the most unpinned slots reject the
+  // most candidates early; ties go to the lower item.
+  std::vector<std::pair<int, SlotIndex>> clashing;  // (-slots it clashes in, item)
+  for (SlotIndex item : tables.lockedItems) {
+    if (tables.pinned[item]) continue;
+    int slots = 0;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      if (!tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) ++slots;
+    }
+    if (slots > 0) clashing.emplace_back(-slots, item);
+  }
+  std::sort(clashing.begin(), clashing.end());
+  // The self-lock check looks at the same items in the same order, so that it
+  // stops early, and then at the pinned ones, which always lie in their own
+  // slots. An unpinned item that clashes in no unpinned slot never clashes.
+  std::vector<SlotIndex> withLocks;
+  withLocks.swap(tables.lockedItems);
+  for (const auto& entry : clashing) tables.lockedItems.push_back(entry.second);
+  for (SlotIndex item : withLocks) {
+    if (tables.pinned[item]) tables.lockedItems.push_back(item);
+  }
+  tables.clashItems.fill(SearchTables::kNoLane);
+  for (size_t lane = 0; lane < clashing.size() && lane < tables.clashItems.size(); ++lane) {
+    const SlotIndex item = clashing[lane].second;
+    tables.clashItems[lane] = static_cast<uint8_t>(item);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      if (!tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) {
+        tables.clashesInSlot[slot][lane] = 0xff;
+      }
+    }
+  }
+
+  // Second pass: everything the checks locate.
+  std::set<SlotIndex> followed(tables.lockedItems.begin(), tables.lockedItems.end());
+  followed.insert(keys.begin(), keys.end());
+  followed.insert(tables.pinOrder.begin(), tables.pinOrder.end());
+  tables.followFits = followed.size() <= static_cast<size_t>(SearchTables::kFollowLanes);
+  tables.followedItems.fill(SearchTables::kNoLane);
+  tables.followLane.fill(SearchTables::kNoLane);
+  if (tables.followFits) {
+    uint8_t lane = 0;
+    for (SlotIndex item : followed) {
+      tables.followedItems[lane] = static_cast<uint8_t>(item);
+      tables.followLane[item] = lane++;
+    }
+  }
+  tables.usable = true;
+  return tables;
+}
+
+bool placementPasses(const SearchTables& tables, const Placement& placement) {
+  Candidate candidate;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    candidate.itemIn[slot] = placement[slot];
+    candidate.slotOf[placement[slot]] = static_cast<uint8_t>(slot);
+  }
+  return candidatePasses(tables, candidate);
+}
+
+bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts) {
+  CRandom& random = state.random;
+  // The generator as one run of words, oldest first: the last kDegree words
+  // it produced, then room for one candidate's draws. Each new word is the sum
+  // of the words kDegree and kSeparation places before it.
+  uint32_t words[kDegree + kSlotCount];
+  for (int i = 0; i < kDegree; ++i) words[i] = random.state[(random.front + i) % kDegree];
+  int front = random.front;
+
+  Candidate candidate;
+  bool found = false;
+  for (int32_t attempt = 0; attempt < maxAttempts && !found; ++attempt) {
+    nextWords(words);
+    ++state.attemptCount;
+    if (drawnCandidatePasses(tables, words + kDegree, candidate)) {
+      drawCandidate(tables, words + kDegree, candidate);
+      found = true;
+    }
+    std::memmove(words, words + kSlotCount, sizeof(uint32_t) * kDegree);
+    front = (front + kSlotCount) % kDegree;
+  }
+
+  // Leave the generator exactly as 180 calls of next() per candidate would.
+  random.front = front;
+  random.rear = (front + kLag) % kDegree;
+  for (int i = 0; i < kDegree; ++i) random.state[(front + i) % kDegree] = words[i];
+  if (found) state.placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
+  return found;
+}

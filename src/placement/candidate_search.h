@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/generation_state.h"
+
+// Zones and key items are bits of a 64-bit mask in the search tables.
+constexpr int kMaskBits = 64;
+
+// LockTable, UnlockTable, the slot zones and the pins of one run in the form
+// the search reads once per candidate. Derived from the state, never typed in.
+struct SearchTables {
+  // How many items the first pass of searchCandidates follows, and the most
+  // the second pass can follow.
+  static constexpr int kClashLanes = 16;
+  static constexpr int kFollowLanes = 96;
+  static constexpr uint8_t kNoLane = 0xff;
+
+  // False when a zone or the number of key items does not fit a mask; the
+  // search must not be used then.
+  bool usable = false;
+
+  // Item -> the zones it must not lie in, one bit per zone.
+  std::array<uint64_t, kSlotCount> lockedZones{};
+  // Slot -> its zone, and the bit of its zone.
+  std::array<uint8_t, kSlotCount> slotZone{};
+  std::array<uint64_t, kSlotCount> slotZoneBit{};
+  // The slots the shuffle pins, in pinning order, and whether a slot (which
+  // is also an item: a pinned slot keeps its own item) is pinned.
+  std::vector<SlotIndex> pinOrder;
+  std::array<bool, kSlotCount> pinned{};
+
+  // Key items: those some unlock list names. Only they can stand on a cycle
+  // of needed items, so the chain check looks at nothing else.
+  int keyCount = 0;
+  std::array<SlotIndex, kMaskBits> keyItems{};
+  // Zone -> the key items needed to enter it, bit k standing for keyItems[k].
+  std::array<uint64_t, kMaskBits> neededKeys{};
+
+  // First pass: the unpinned items that clash in the most unpinned slots, one
+  // byte lane each (kNoLane marks an unused lane), and per slot 0xff in the
+  // lane of every such item that clashes in it.
+  std::array<uint8_t, kClashLanes> clashItems{};
+  std::array<std::array<uint8_t, kClashLanes>, kSlotCount> clashesInSlot{};
+
+  // Second pass: every item the checks need to locate (lockedItems, key
+  // items, pinned items), one lane each; followFits is false when there
+  // are more than kFollowLanes of them.
+  bool followFits = false;
+  std::array<uint8_t, kFollowLanes> followedItems{};
+  std::array<uint8_t, kSlotCount> followLane{};  // item -> its lane or kNoLane
+  // The items whose lock list can clash, in the order the self-lock check
+  // looks at them: those clashing in the most unpinned slots first.
+  std::vector<SlotIndex> lockedItems;
+};
+
+// Builds the search tables from lockTable, unlockTable, slotZones and the
+// options of `state` (catalogue and constraint tables already built). Reads
+// the maps without inserting into them.
+SearchTables deriveSearchTables(const GenerationState& state);
+
+// The verdict of the self-lock check and the chain check together on a
+// complete permutation `placement`: true exactly when validatePlacement would
+// accept it. `tables.usable` must be true.
+bool placementPasses(const SearchTables& tables, const Placement& placement);
+
+// Draws and checks up to `maxAttempts` candidates from state.random, each
+// counted in attemptCount and each consuming exactly 180 draws. Returns true
+// at the first candidate that passes both checks, which is then left in
+// state.placement; returns false, leaving state.placement alone, when none
+// did. Candidates, count and generator position are those of repeating
+// shufflePlacement and validatePlacement. `tables.usable` must be true.
+//
+// No candidate is built unless it passes. A first pass follows only a few
+// items through the draws and stops at the first one drawn into a slot it
+// locks (nine candidates in ten for Chris); a second pass locates every item
+// the checks need and checks from those places; only the accepted candidate
+// is drawn in full.
+bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts);
+
+// rand() % divisor for 0 <= value < 2^31 and 1 <= divisor <= 255, by two
+// multiplications with factor == remainderFactor(divisor) instead of a
+// division. Exact: with F = 2^40 and factor = (F + e) / divisor, 0 <= e <
+// divisor, the masked product is below F and the final error term below 1.
+inline uint32_t remainderByFactor(uint32_t value, uint32_t divisor, uint64_t factor) {
+  constexpr uint64_t kFractionMask = (uint64_t{1} << 40) - 1;
+  const uint64_t fraction = (factor * value) & kFractionMask;
+  return static_cast<uint32_t>((fraction * divisor) >> 40);
+}
+
+// ceil(2^40 / divisor), the factor remainderByFactor needs.
+constexpr uint64_t remainderFactor(uint32_t divisor) {
+  return ((uint64_t{1} << 40) + divisor - 1) / divisor;
+}

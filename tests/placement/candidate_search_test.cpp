@@ -1,0 +1,215 @@
+#include "placement/candidate_search.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <sstream>
+#include <vector>
+
+#include "catalogue/slot_catalogue.h"
+#include "placement/constraint_tables.h"
+#include "placement/reference_placement.h"
+#include "placement/shuffle.h"
+
+namespace {
+
+GenerationState builtState(bool chris, bool hard, std::ostream& console) {
+  GenerationState state;
+  state.options.character = chris;
+  state.options.hardDifficulty = hard;
+  state.console = &console;
+  buildSlotCatalogue(state);
+  buildConstraintTables(state);
+  return state;
+}
+
+// The verdict of the reference validator on `placement`.
+bool referenceVerdict(GenerationState& reference, const Placement& placement) {
+  reference.placement = placement;
+  referenceValidatePlacement(reference);
+  const bool passed = reference.placementValid;
+  reference.placementValid = false;
+  return passed;
+}
+
+// The self-lock check alone, to know how many candidates reach the chain check.
+bool passesSelfLock(const GenerationState& state, const Placement& placement) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const auto locks = state.lockTable.find(placement[slot]);
+    if (locks == state.lockTable.end()) continue;
+    const std::vector<Zone>& zones = locks->second;
+    if (std::find(zones.begin(), zones.end(), state.slotZones[slot]) != zones.end()) return false;
+  }
+  return true;
+}
+
+// A uniformly random permutation of the slots, with the pins of `options`.
+Placement randomCandidate(CRandom& random, const RunOptions& options) {
+  Placement placement(kSlotCount);
+  std::iota(placement.begin(), placement.end(), 0);
+  for (uint32_t i = kSlotCount - 1; i > 0; --i) std::swap(placement[i], placement[random.below(i + 1)]);
+  for (SlotIndex k : pinnedSlotOrder(options)) pinSlot(placement, k);
+  return placement;
+}
+
+TEST(RemainderByFactorTest, EqualsTheRemainderForEveryPoolSize) {
+  constexpr uint32_t kLargest = 0x7fffffff;  // RAND_MAX
+  CRandom random(4242);
+  for (uint32_t divisor = 1; divisor <= 255; ++divisor) {
+    const uint64_t factor = remainderFactor(divisor);
+    std::vector<uint32_t> values = {0, 1, divisor - 1, divisor, divisor + 1, kLargest, kLargest - 1};
+    // The multiples of the divisor near the top, where the error term peaks.
+    const uint32_t top = kLargest / divisor * divisor;
+    for (uint32_t back = 0; back < 3; ++back) {
+      const uint32_t multiple = top - back * divisor;
+      values.insert(values.end(), {multiple - 1, multiple, multiple + 1});
+    }
+    for (int i = 0; i < 2000; ++i) values.push_back(static_cast<uint32_t>(random.next()));
+    for (uint32_t value : values) {
+      if (value > kLargest) continue;
+      ASSERT_EQ(remainderByFactor(value, divisor, factor), value % divisor) << value << " % " << divisor;
+    }
+  }
+}
+
+TEST(SearchTablesTest, NotUsableWhenAZoneOrTheKeyItemsExceedTheMasks) {
+  std::ostringstream console;
+  const GenerationState base = builtState(false, false, console);
+  const SearchTables tables = deriveSearchTables(base);
+  EXPECT_TRUE(tables.usable);
+  EXPECT_TRUE(tables.followFits);
+
+  GenerationState zone63 = base;
+  zone63.slotZones[10] = kMaskBits - 1;
+  EXPECT_TRUE(deriveSearchTables(zone63).usable);
+  GenerationState zone64 = base;
+  zone64.slotZones[10] = kMaskBits;
+  EXPECT_FALSE(deriveSearchTables(zone64).usable);
+
+  GenerationState manyKeys = base;
+  for (int32_t item = 0; item <= kMaskBits; ++item) manyKeys.unlockTable[2].push_back(item);
+  EXPECT_FALSE(deriveSearchTables(manyKeys).usable);
+
+  // Items that clash somewhere (zone 21 is slot 106) must be followed; enough
+  // of them overflow the second pass, which the search then does without.
+  GenerationState manyLocks = base;
+  for (int32_t item = 20; item < 160; ++item) manyLocks.lockTable[item].push_back(21);
+  const SearchTables overflowing = deriveSearchTables(manyLocks);
+  EXPECT_TRUE(overflowing.usable);
+  EXPECT_FALSE(overflowing.followFits);
+}
+
+// The verdict on random candidates of both difficulties, compared one by one
+// with the reference validator; a few in a hundred pass the self-lock check
+// and so exercise the chain check.
+TEST(PlacementPassesTest, MatchesTheValidatorOnRandomCandidates) {
+  const long long perCharacter = scaledCount(1000000, 40000);
+  for (bool chris : {false, true}) {
+    std::ostringstream console;
+    GenerationState reference = builtState(chris, false, console);
+    RunOptions normal = reference.options;
+    RunOptions hard = normal;
+    hard.hardDifficulty = true;
+    const SearchTables tables = deriveSearchTables(reference);
+    CRandom random(chris ? 7 : 8);
+    long long selfLockPassing = 0;
+    long long passing = 0;
+    for (long long i = 0; i < perCharacter; ++i) {
+      const Placement candidate = randomCandidate(random, i % 2 == 0 ? normal : hard);
+      const bool expected = referenceVerdict(reference, candidate);
+      ASSERT_EQ(placementPasses(tables, candidate), expected) << "candidate " << i << ", chris " << chris;
+      selfLockPassing += passesSelfLock(reference, candidate);
+      passing += expected;
+    }
+    EXPECT_GT(selfLockPassing, perCharacter / 50) << "chris " << chris;
+    EXPECT_LT(passing, selfLockPassing);
+  }
+}
+
+// Candidates one to three swaps away from valid placements: both verdicts in
+// numbers, many decided by the chain check alone.
+TEST(PlacementPassesTest, MatchesTheValidatorNearValidPlacements) {
+  const int perCharacter = static_cast<int>(scaledCount(6000, 600));
+  for (bool chris : {false, true}) {
+    std::ostringstream console;
+    GenerationState reference = builtState(chris, false, console);
+    const SearchTables tables = deriveSearchTables(reference);
+    std::vector<Placement> valid;
+    for (uint32_t seed : {338u, 621u, 1073u}) {
+      GenerationState search = reference;
+      search.random.reseed(seed);
+      ASSERT_TRUE(searchCandidates(search, tables, 1 << 22)) << "seed " << seed;
+      valid.push_back(search.placement);
+    }
+    CRandom random(99);
+    int passing = 0;
+    int chainOnly = 0;
+    for (int i = 0; i < perCharacter; ++i) {
+      Placement candidate = valid[i % valid.size()];
+      const int swaps = 1 + static_cast<int>(random.below(3));
+      for (int s = 0; s < swaps; ++s) std::swap(candidate[random.below(kSlotCount)], candidate[random.below(kSlotCount)]);
+      const bool expected = referenceVerdict(reference, candidate);
+      ASSERT_EQ(placementPasses(tables, candidate), expected) << "candidate " << i << ", chris " << chris;
+      passing += expected;
+      chainOnly += !expected && passesSelfLock(reference, candidate);
+    }
+    EXPECT_GT(passing, perCharacter / 20) << "chris " << chris;
+    EXPECT_LT(passing, perCharacter * 19 / 20) << "chris " << chris;
+    EXPECT_GT(chainOnly, perCharacter / 100) << "chris " << chris;
+  }
+}
+
+// searchCandidates one candidate at a time against the reference shuffle and
+// validator on the same generator: every verdict (so every early rejection
+// and every pass through the followed items), every accepted placement and
+// the generator position match.
+TEST(SearchCandidatesTest, MatchesTheReferenceCandidateByCandidate) {
+  const int perSetting = static_cast<int>(scaledCount(25000, 1500));
+  for (bool chris : {false, true}) {
+    for (bool hard : {false, true}) {
+      std::ostringstream fastConsole;
+      std::ostringstream referenceConsole;
+      GenerationState fast = builtState(chris, hard, fastConsole);
+      GenerationState reference = builtState(chris, hard, referenceConsole);
+      const SearchTables tables = deriveSearchTables(fast);
+      const uint32_t seed = 1000 + (chris ? 2 : 0) + (hard ? 1 : 0);
+      fast.random.reseed(seed);
+      ReferenceRandom random(seed);
+      int passing = 0;
+      for (int i = 0; i < perSetting; ++i) {
+        const bool passed = searchCandidates(fast, tables, 1);
+        referenceShufflePlacement(reference, random);
+        referenceValidatePlacement(reference);
+        ASSERT_EQ(passed, reference.placementValid) << "attempt " << reference.attemptCount;
+        if (passed) {
+          ASSERT_EQ(fast.placement, reference.placement) << "attempt " << reference.attemptCount;
+        }
+        passing += passed;
+        reference.placementValid = false;
+      }
+      EXPECT_EQ(fast.attemptCount, reference.attemptCount);
+      if (!chris && !kSlowBuild) {
+        EXPECT_GT(passing, 0);
+      }
+      for (int i = 0; i < 50; ++i) ASSERT_EQ(static_cast<uint32_t>(fast.random.next()), random.next());
+    }
+  }
+}
+
+TEST(SearchCandidatesTest, StopsAtTheAttemptLimitWithTheGeneratorAdvanced) {
+  std::ostringstream console;
+  GenerationState state = builtState(true, true, console);
+  state.random.reseed(5);
+  state.attemptCount = 7;
+  const Placement before = {1, 2, 3};
+  state.placement = before;
+  ASSERT_FALSE(searchCandidates(state, deriveSearchTables(state), 1000));
+  EXPECT_EQ(state.attemptCount, 1007);
+  EXPECT_EQ(state.placement, before);
+  CRandom expected(5);
+  for (int i = 0; i < 1000 * kSlotCount; ++i) expected.next();
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(state.random.next(), expected.next());
+}
+
+}  // namespace

@@ -1,0 +1,183 @@
+#include "placement/generation.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "catalogue/slot_catalogue.h"
+#include "placement/candidate_search.h"
+#include "placement/constraint_tables.h"
+#include "placement/reference_placement.h"
+
+namespace {
+
+// One run of the program's generation and one of the reference, from the
+// same seed, after the same number of earlier draws (the enemy assignment's).
+struct SideBySide {
+  std::ostringstream fastConsole;
+  std::ostringstream referenceConsole;
+  GenerationState fast;
+  GenerationState reference;
+
+  SideBySide(bool chris, bool hard) {
+    for (GenerationState* state : {&fast, &reference}) {
+      state->options.character = chris;
+      state->options.hardDifficulty = hard;
+      buildSlotCatalogue(*state);
+      buildConstraintTables(*state);
+    }
+    fast.console = &fastConsole;
+    reference.console = &referenceConsole;
+  }
+
+  // Runs both from `seed`; the caller may change the tables of both first.
+  void run(uint32_t seed, int earlierDraws) {
+    fast.random.reseed(seed);
+    ReferenceRandom random(seed);
+    for (int i = 0; i < earlierDraws; ++i) {
+      fast.random.next();
+      random.next();
+    }
+    referenceGeneratePlacement(reference, random);
+    // A search that wrongly rejects would never end: make sure it accepts by
+    // the reference's count before running the loop itself.
+    const SearchTables tables = deriveSearchTables(fast);
+    if (tables.usable) {
+      GenerationState probe = fast;
+      ASSERT_TRUE(searchCandidates(probe, tables, reference.attemptCount));
+    }
+    generatePlacement(fast);
+    ASSERT_TRUE(fast.placementValid);
+    EXPECT_EQ(fast.placement, reference.placement);
+    EXPECT_EQ(fast.attemptCount, reference.attemptCount);
+    EXPECT_EQ(fastConsole.str(), referenceConsole.str());
+    EXPECT_TRUE(fast.dependencyPath.empty());
+    // The validator's lookups leave the same empty lists in both tables.
+    EXPECT_EQ(fast.lockTable, reference.lockTable);
+    EXPECT_EQ(fast.unlockTable, reference.unlockTable);
+    // The modifiers draw next: the generator must stand where rand() does.
+    for (int i = 0; i < 100; ++i) ASSERT_EQ(static_cast<uint32_t>(fast.random.next()), random.next());
+  }
+};
+
+TEST(GenerationTest, JillMatchesTheReferenceForManySeeds) {
+  const uint32_t seeds = static_cast<uint32_t>(scaledCount(24, 3));
+  for (bool hard : {false, true}) {
+    for (uint32_t seed = 1; seed <= seeds; ++seed) {
+      SCOPED_TRACE(testing::Message() << "hard " << hard << ", seed " << seed);
+      SideBySide runs(false, hard);
+      runs.run(seed, static_cast<int>(seed % 4) * 53);
+    }
+  }
+}
+
+// Chris needs about half a million attempts on Normal and a million on Hard;
+// these seeds need far fewer, so the slow reference finishes in seconds.
+TEST(GenerationTest, ChrisMatchesTheReferenceOnQuickSeeds) {
+  const std::vector<uint32_t> normalSeeds = kSlowBuild ? std::vector<uint32_t>{1073}
+                                                       : std::vector<uint32_t>{1073, 338, 621, 177, 3};
+  const std::vector<uint32_t> hardSeeds = kSlowBuild ? std::vector<uint32_t>{50} : std::vector<uint32_t>{50, 20, 128};
+  for (uint32_t seed : normalSeeds) {
+    SCOPED_TRACE(testing::Message() << "normal, seed " << seed);
+    SideBySide runs(true, false);
+    runs.run(seed, 0);
+  }
+  for (uint32_t seed : hardSeeds) {
+    SCOPED_TRACE(testing::Message() << "hard, seed " << seed);
+    SideBySide runs(true, true);
+    runs.run(seed, 0);
+  }
+}
+
+TEST(GenerationTest, TablesBeyondTheMasksFallBackToTheChecksAsWritten) {
+  for (uint32_t seed = 1; seed <= 3; ++seed) {
+    SideBySide runs(false, false);
+    // A zone no mask can hold; it has no lock or unlock rows, like zone 2.
+    runs.fast.slotZones[150] = runs.reference.slotZones[150] = 70;
+    ASSERT_FALSE(deriveSearchTables(runs.fast).usable);
+    runs.run(seed, 0);
+  }
+}
+
+TEST(GenerationTest, TooManyFollowedItemsFallBackToBuildingEachSurvivor) {
+  for (uint32_t seed = 1; seed <= static_cast<uint32_t>(scaledCount(6, 2)); ++seed) {
+    SideBySide runs(false, true);
+    // Sixty more items that must not lie in zone 21 (slot 106 alone).
+    for (GenerationState* state : {&runs.fast, &runs.reference}) {
+      for (int32_t item = 100; item < 160; ++item) state->lockTable[item].push_back(21);
+    }
+    ASSERT_FALSE(deriveSearchTables(runs.fast).followFits);
+    runs.run(seed, 0);
+  }
+}
+
+// Everything the generation printed before the acceptance lines.
+std::string beforeAcceptance(const std::string& output) {
+  return output.substr(0, output.find("Valid sequence generated!"));
+}
+
+TEST(GenerationTest, ProgressLineOnlyOnASmartTerminalAndErasedBeforeAcceptance) {
+  // Jill on Hard from seed 5 takes 17434 attempts, several looks at the clock.
+  auto generate = [](bool smartTerminal, const ProgressTiming& timing, std::ostringstream& console) {
+    GenerationState state;
+    state.options.hardDifficulty = true;
+    state.console = &console;
+    state.smartTerminal = smartTerminal;
+    buildSlotCatalogue(state);
+    buildConstraintTables(state);
+    state.random.reseed(5);
+    GenerationState probe = state;
+    const bool accepts = searchCandidates(probe, deriveSearchTables(probe), 17434);
+    EXPECT_TRUE(accepts);
+    if (accepts && probe.attemptCount == 17434) generatePlacement(state, timing);
+    return state;
+  };
+  const ProgressTiming atOnce{std::chrono::seconds(0), std::chrono::seconds(0)};
+
+  std::ostringstream pipe;
+  const GenerationState piped = generate(false, atOnce, pipe);
+  EXPECT_EQ(pipe.str(),
+            "Valid sequence generated!\n"
+            "Number of times the items were randomized before finding a valid sequence:17434\n");
+
+  std::ostringstream terminal;
+  const GenerationState shown = generate(true, atOnce, terminal);
+  EXPECT_EQ(shown.placement, piped.placement);
+  EXPECT_EQ(shown.attemptCount, piped.attemptCount);
+  const std::string output = terminal.str();
+  ASSERT_EQ(output.substr(output.size() - pipe.str().size()), pipe.str());
+
+  // Each update rewrites the line in place; the counts grow; the last update
+  // is blanked out with as many spaces as it had characters.
+  const std::string progress = beforeAcceptance(output);
+  std::vector<std::string> lines;
+  std::string::size_type start = progress.find('\r');
+  ASSERT_EQ(start, 0u);
+  while (start != std::string::npos && start + 1 < progress.size()) {
+    const std::string::size_type next = progress.find('\r', start + 1);
+    lines.push_back(progress.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1));
+    start = next;
+  }
+  ASSERT_GE(lines.size(), 3u);
+  const std::string blank = lines.back();
+  lines.pop_back();
+  int32_t previous = 0;
+  for (const std::string& line : lines) {
+    ASSERT_EQ(line.rfind("Searching... ", 0), 0u) << line;
+    ASSERT_NE(line.find(" attempts so far"), std::string::npos) << line;
+    const int32_t count = std::stoi(line.substr(13));
+    EXPECT_GT(count, previous);
+    EXPECT_LT(count, 17434);
+    previous = count;
+  }
+  EXPECT_EQ(blank, std::string(lines.back().size(), ' '));
+
+  // Before the delay nothing is shown.
+  std::ostringstream quick;
+  generate(true, ProgressTiming(), quick);
+  EXPECT_EQ(quick.str(), pipe.str());
+}
+
+}  // namespace

@@ -1,0 +1,63 @@
+#pragma once
+
+// The generation loop written out step by step, as plainly and slowly as it
+// was first written: a pool erased entry by entry, pins that search for the
+// pinned item, a validator that searches for the slot of every item and walks
+// every chain again from every item. It shares no code with src/placement
+// beyond the tables, so the fast search is checked against it, and the
+// benchmark measures against it.
+
+#include <cstdint>
+
+#include "app/c_random.h"
+#include "app/generation_state.h"
+
+// True in builds with AddressSanitizer or without optimisation, where the
+// heavy differential loops run on fewer candidates.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSlowBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSlowBuild = true;
+#else
+constexpr bool kSlowBuild = false;
+#endif
+#elif defined(__GNUC__) && !defined(__OPTIMIZE__)
+constexpr bool kSlowBuild = true;
+#else
+constexpr bool kSlowBuild = false;
+#endif
+
+// `normal` in an optimised build, `slow` in a slow one.
+constexpr long long scaledCount(long long normal, long long slow) { return kSlowBuild ? slow : normal; }
+
+// The C library's generator: std::srand and std::rand where the C library is
+// glibc, whose sequence defines the program's results; CRandom elsewhere. The
+// glibc form is process-wide, so only one may be in use at a time.
+struct ReferenceRandom {
+  // Same as srand(seed).
+  explicit ReferenceRandom(uint32_t seed);
+  // Same as rand().
+  uint32_t next();
+
+  CRandom fallback;
+};
+
+// Replaces state.placement by a shuffle drawn with `random`, pins the slots
+// of the chosen character and difficulty and counts the attempt.
+void referenceShufflePlacement(GenerationState& state, ReferenceRandom& random);
+
+// Gives slot k its own item: the item slot k drew goes to the first slot that
+// holds item k.
+void referencePinSlot(Placement& placement, SlotIndex k);
+
+// The self-lock check, then the chain check from every item; on success the
+// two acceptance lines on state.console and placementValid set.
+void referenceValidatePlacement(GenerationState& state);
+
+// True when no chain of needed key items from `item` comes back to an item on
+// dependencyPath.
+bool referenceFollowKeyChain(GenerationState& state, int32_t item);
+
+// Shuffles and validates until a placement passes.
+void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random);
