@@ -1,7 +1,5 @@
-#include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "app/command_line.h"
@@ -26,25 +24,20 @@ int main(int argc, char** argv) {
     std::cout << "mansion-randomizer " << state.version << std::endl;
     return kExitSuccess;
   }
-  if (!commandLine.outputDirectory.empty()) {
-    std::error_code failure;
-    std::filesystem::create_directories(commandLine.outputDirectory, failure);
-    if (failure) {
-      std::cerr << "cannot create output folder " << commandLine.outputDirectory << ": " << failure.message()
-                << std::endl;
-      return kExitWriteFailed;
-    }
-    state.outputDirectory = commandLine.outputDirectory;
-  }
   state.smartTerminal = stdoutIsTerminal();
 
   if (commandLine.skipMenu) {
     state.options = commandLine.options;
-    printLine(state, generatingLine(state.options));
-    return runGeneration(state, commandLine.hasSeed ? commandLine.seed : clockSeed());
+  } else if (!runMenu(state, std::cin, std::cout, clearConsole)) {
+    return kExitEndOfInput;
   }
-  if (!runMenu(state, std::cin, std::cout, clearConsole)) return kExitEndOfInput;
-  const int status = runGeneration(state, commandLine.hasSeed ? commandLine.seed : clockSeed());
-  waitForKey();
+  int status = kExitWriteFailed;
+  if (prepareOutputDirectory(state, commandLine.outputDirectory)) {
+    // The menu printed this line itself.
+    if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
+    status = runGeneration(state, commandLine.hasSeed ? commandLine.seed : clockSeed());
+  }
+  // Keeps a console window open until its last lines are read.
+  if (!commandLine.skipMenu) waitForKey();
   return status;
 }

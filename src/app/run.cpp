@@ -1,6 +1,9 @@
 #include "app/run.h"
 
 #include <ctime>
+#include <filesystem>
+#include <ostream>
+#include <system_error>
 
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_assignment.h"
@@ -12,6 +15,18 @@
 
 uint32_t clockSeed() {
   return static_cast<uint32_t>(static_cast<uint64_t>(std::time(nullptr)) & 0xffffffffu);
+}
+
+bool prepareOutputDirectory(GenerationState& state, const std::string& directory) {
+  if (directory.empty()) return true;
+  std::error_code failure;
+  std::filesystem::create_directories(directory, failure);
+  if (failure) {
+    *state.errors << "cannot create output folder " << directory << ": " << failure.message() << std::endl;
+    return false;
+  }
+  state.outputDirectory = directory;
+  return true;
 }
 
 int runGeneration(GenerationState& state, uint32_t seed) {

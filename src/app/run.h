@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/generation_state.h"
 
@@ -13,6 +14,10 @@ constexpr int kExitEndOfInput = 3;     // the input ended before a run was chose
 // The generator's seed when none is given: the low 32 bits of the current
 // time in seconds.
 uint32_t clockSeed();
+
+// Makes `directory` (created when missing) the folder the files go to; an
+// empty name keeps the current folder. Reports a failure on state.errors.
+bool prepareOutputDirectory(GenerationState& state, const std::string& directory);
 
 // Carries out the one run for the options already set: seeds the generator,
 // builds the catalogue and tables, generates and writes both files. Returns

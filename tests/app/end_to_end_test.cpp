@@ -127,7 +127,8 @@ TEST(EndToEndTest, JillNormalRunThroughTheMenu) {
 TEST(EndToEndTest, EndOfInputAtTheMenuWritesNothing) {
   Sandbox sandbox;
   for (const char* input : {"", "5\n1\n", "9\nabc"}) {
-    const Result result = sandbox.run(input);
+    // Not even the output folder is made before a run is chosen.
+    const Result result = sandbox.run(input, "--output-dir made");
     EXPECT_EQ(result.status, kExitEndOfInput) << input;
     EXPECT_TRUE(sandbox.files().empty()) << input;
     EXPECT_EQ(result.out.find("Generating"), std::string::npos);
