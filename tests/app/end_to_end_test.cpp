@@ -14,6 +14,7 @@
 
 #include "app/run.h"
 #include "menu_pages.h"
+#include "program_run.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -76,16 +77,7 @@ struct Sandbox {
 // options of `options` writes exactly `itemList`; -1 when none does.
 int64_t seedThatWrote(const RunOptions& options, const std::string& itemList, int64_t from, int64_t to) {
   for (int64_t seed = from; seed <= to; ++seed) {
-    Sandbox scratch;
-    GenerationState state;
-    std::ostringstream console;
-    state.console = &console;
-    state.options = options;
-    state.outputDirectory = scratch.work.string();
-    runGeneration(state, static_cast<uint32_t>(seed));
-    const fs::path name = scratch.work / ("ItemList" + std::string(characterName(options)) +
-                                          difficultyName(options) + ".txt");
-    if (readFile(name) == itemList) return seed;
+    if (programRun(options, static_cast<uint32_t>(seed)).itemList == itemList) return seed;
   }
   return -1;
 }

@@ -15,16 +15,10 @@
 #include "output/item_list.h"
 #include "placement/constraint_tables.h"
 #include "placement/reference_placement.h"
+#include "program_run.h"
 #include "support/temp_folder.h"
 
 namespace {
-
-struct Files {
-  std::string itemList;
-  std::string cheatSheet;
-  std::string console;
-  uint32_t nextDraw;
-};
 
 Files literalRun(const RunOptions& options, uint32_t seed) {
   GenerationState state;
@@ -42,18 +36,6 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
   referenceGeneratePlacement(state, random);
   state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw);
   return {formatItemList(state), formatCheatSheet(state), console.str(), random.next()};
-}
-
-Files programRun(const RunOptions& options, uint32_t seed) {
-  TempFolder folder;
-  GenerationState state;
-  std::ostringstream console;
-  state.console = &console;
-  state.options = options;
-  state.outputDirectory = folder.path.string();
-  EXPECT_EQ(runGeneration(state, seed), kExitSuccess);
-  return {readFile(folder.path / itemListFileName(options)), readFile(folder.path / cheatSheetFileName(options)),
-          console.str(), static_cast<uint32_t>(state.random.next())};
 }
 
 void expectSameRun(const RunOptions& options, uint32_t seed) {
