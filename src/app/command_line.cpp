@@ -160,5 +160,7 @@ std::string usageText() {
          "  mansion-randomizer --character chris --difficulty hard --output-dir runs/race1\n"
          "\n"
          "Exit status: 0 the files were written, 1 a file could not be written,\n"
-         "2 bad arguments, 3 the input ended before a run was chosen.\n";
+         "2 bad arguments, 3 the input ended before a run was chosen,\n"
+         "4 no valid sequence was found within " +
+         std::to_string(kAttemptLimit) + " attempts (nothing written).\n";
 }

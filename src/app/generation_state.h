@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -13,6 +14,12 @@ constexpr int kSlotCount = 180;
 // Index of the extra display name "Fuel Supply Capsule (ARMED)", which belongs
 // to no slot.
 constexpr int kExtraNameIndex = 180;
+// Attempts after which a generation gives up. A Chris run on Hard, the rarest
+// setting, needs about 1.3 million on average, so a real run never comes near
+// it (the chance is below 1 in 10^1400); only tables that admit no valid
+// placement do, and they then end with a message instead of running forever.
+constexpr int64_t kAttemptLimit = int64_t{1} << 32;
+static_assert(kAttemptLimit > (int64_t{1} << 31), "the limit must stay far above what real runs need");
 
 using SlotIndex = int32_t;
 using Zone = int32_t;
@@ -25,6 +32,9 @@ using LockTable = std::map<int32_t, std::vector<int32_t>>;
 using UnlockTable = std::map<int32_t, std::vector<int32_t>>;
 // Room name -> candidate enemy codes, later the one code assigned.
 using EnemyRoomTable = std::map<std::string, std::vector<EnemyCode>>;
+// Creates the file `path`, which must not exist yet, and opens it for binary
+// writing; nullptr with errno set on failure.
+using FileCreator = std::FILE* (*)(const std::string& path);
 
 // What the player chose on the menu (or on the command line).
 struct RunOptions {
@@ -52,8 +62,11 @@ struct GenerationState {
 
   Placement placement;
   std::vector<int32_t> dependencyPath;
-  int32_t attemptCount = 0;
+  // 64 bits, so a count past 2^31 is still printed right.
+  int64_t attemptCount = 0;
   bool placementValid = false;
+  // The generation gives up after this many attempts; tests lower it.
+  int64_t attemptLimit = kAttemptLimit;
 
   EnemyRoomTable enemyRoomTable;
 
@@ -68,6 +81,9 @@ struct GenerationState {
   std::string outputDirectory;
   // Whether a progress line may overprint itself on the console.
   bool smartTerminal = false;
+  // How the output writer creates its temporary files; nullptr is the usual
+  // way. Tests put a failing disk behind it.
+  FileCreator createFile = nullptr;
 
   GenerationState();
 };

@@ -23,6 +23,13 @@ void waitForKey() {
 }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  // rename() asks only the folder for permission, so on its own it would
+  // replace a file the player made read-only. Refuse as Windows does, and as
+  // opening the file for writing would.
+  if (access(to.c_str(), W_OK) != 0 && errno != ENOENT) {
+    reason = std::strerror(errno);
+    return false;
+  }
   if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   reason = std::strerror(errno);
   return false;

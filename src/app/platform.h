@@ -16,7 +16,8 @@ void clearConsole();
 // returns at once when standard input has ended.
 void waitForKey();
 
-// Moves the file `from` over `to`, replacing `to` in one step if it exists.
+// Moves the file `from` over `to`, replacing `to` in one step if it exists
+// and the user may write it (a read-only `to` is kept and is a failure).
 // On failure returns false and sets `reason` to the system's explanation.
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
 

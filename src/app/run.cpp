@@ -36,7 +36,12 @@ int runGeneration(GenerationState& state, uint32_t seed) {
   // The enemy draws come first, so switching the randomizer on changes the
   // placement a seed gives.
   if (state.options.enemyRandomizer) randomizeEnemies(state);
-  generatePlacement(state);
+  if (!generatePlacement(state)) {
+    *state.errors << "cannot generate ItemList for " << characterName(state.options) << " on "
+                  << difficultyName(state.options) << " Difficulty: no valid sequence found in "
+                  << state.attemptCount << " attempts; nothing was written" << std::endl;
+    return kExitNoPlacement;
+  }
   applyItemModifiers(state);
   // A cheat sheet without its item list would describe a different game, so a
   // failed item list ends the run.

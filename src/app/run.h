@@ -10,6 +10,7 @@ constexpr int kExitSuccess = 0;
 constexpr int kExitWriteFailed = 1;    // an output file could not be written
 constexpr int kExitBadArguments = 2;   // the command line could not be used
 constexpr int kExitEndOfInput = 3;     // the input ended before a run was chosen
+constexpr int kExitNoPlacement = 4;    // no valid placement within the attempt limit
 
 // The generator's seed when none is given: the low 32 bits of the current
 // time in seconds.
@@ -22,5 +23,6 @@ bool prepareOutputDirectory(GenerationState& state, const std::string& directory
 // Carries out the one run for the options already set: seeds the generator,
 // builds the catalogue and tables, generates and writes both files. Returns
 // kExitSuccess, or kExitWriteFailed after reporting a file that could not be
-// written (then no completion message is printed).
+// written (then no completion message is printed), or kExitNoPlacement after
+// reporting a generation that reached state.attemptLimit (nothing written).
 int runGeneration(GenerationState& state, uint32_t seed);

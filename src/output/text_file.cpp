@@ -20,16 +20,19 @@ std::string errnoReason(int code) { return code ? std::strerror(code) : "unknown
 
 }  // namespace
 
-bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error) {
+std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
+
+bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
+                         FileCreator create) {
   // The temporary file sits beside the target so the final rename never
-  // crosses file systems; "x" refuses to reuse a name another writer holds.
+  // crosses file systems.
   static unsigned counter = 0;
   std::string temporary;
   std::FILE* file = nullptr;
   for (int tries = 0; tries < 100 && !file; ++tries) {
     temporary = path + ".tmp" + std::to_string(currentProcessId()) + "-" + std::to_string(++counter);
     errno = 0;
-    file = std::fopen(temporary.c_str(), "wbx");
+    file = create(temporary);
     if (!file && errno != EEXIST) break;
   }
   if (!file) {
@@ -62,7 +65,8 @@ bool writeFileAtomically(const std::string& path, const std::string& contents, s
 
 bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents) {
   std::string error;
-  if (writeFileAtomically(outputPath(state, fileName), contents, error)) return true;
+  const FileCreator create = state.createFile ? state.createFile : createNewFile;
+  if (writeFileAtomically(outputPath(state, fileName), contents, error, create)) return true;
   *state.errors << error << '\n' << std::flush;
   return false;
 }

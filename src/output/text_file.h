@@ -12,13 +12,19 @@ constexpr const char* kLineEnd = "\r\n";
 // current folder when that is empty).
 std::string outputPath(const GenerationState& state, const std::string& fileName);
 
+// The usual FileCreator: an exclusive create, so a name another writer holds
+// is never reused.
+std::FILE* createNewFile(const std::string& path);
+
 // Replaces the file at `path` by `contents` so that a reader sees either the
 // old file or the whole new one: the bytes go to a temporary file in the same
-// folder, which is renamed over `path` once complete and closed. On failure
-// nothing of the temporary file remains, an earlier file at `path` is left as
-// it was, and `error` reads "cannot write NAME: REASON".
-bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error);
+// folder, made by `create`, which is renamed over `path` once complete and
+// closed. On failure nothing of the temporary file remains, an earlier file at
+// `path` is left as it was, and `error` reads "cannot write NAME: REASON".
+bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
+                         FileCreator create = createNewFile);
 
-// Writes `contents` to the output file `fileName` with writeFileAtomically; a
-// failure is reported as one line on state.errors. Returns whether it worked.
+// Writes `contents` to the output file `fileName` with writeFileAtomically
+// through state.createFile; a failure is reported as one line on
+// state.errors. Returns whether it worked.
 bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents);

@@ -1,5 +1,6 @@
 #include "placement/generation.h"
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -41,13 +42,13 @@ void eraseProgress(GenerationState& state, ProgressLine& line) {
   line.shownWidth = 0;
 }
 
-// Draws candidates up to the next look at the clock; true as soon as one
-// passes both checks (it is then in state.placement).
-bool drawCandidates(GenerationState& state, const SearchTables& tables) {
-  if (tables.usable) return searchCandidates(state, tables, kAttemptsPerClockCheck);
+// Draws up to `attempts` candidates; true as soon as one passes both checks
+// (it is then in state.placement).
+bool drawCandidates(GenerationState& state, const SearchTables& tables, int32_t attempts) {
+  if (tables.usable) return searchCandidates(state, tables, attempts);
   // Tables too large for the masks: every candidate goes through the checks
   // as written.
-  for (int32_t i = 0; i < kAttemptsPerClockCheck; ++i) {
+  for (int32_t i = 0; i < attempts; ++i) {
     shufflePlacement(state);
     if (checkPlacement(state)) return true;
   }
@@ -56,11 +57,17 @@ bool drawCandidates(GenerationState& state, const SearchTables& tables) {
 
 }  // namespace
 
-void generatePlacement(GenerationState& state, const ProgressTiming& timing) {
+bool generatePlacement(GenerationState& state, const ProgressTiming& timing) {
   const SearchTables tables = deriveSearchTables(state);
   ProgressLine progress{state.smartTerminal, Clock::now() + timing.delay, timing.interval};
   while (!state.placementValid) {
-    if (drawCandidates(state, tables)) {
+    const int64_t left = state.attemptLimit - state.attemptCount;
+    if (left <= 0) {
+      eraseProgress(state, progress);
+      return false;
+    }
+    const int32_t attempts = static_cast<int32_t>(std::min<int64_t>(left, kAttemptsPerClockCheck));
+    if (drawCandidates(state, tables, attempts)) {
       eraseProgress(state, progress);
       // Accepts through the checks as written, which also print the two lines.
       validatePlacement(state);
@@ -68,4 +75,5 @@ void generatePlacement(GenerationState& state, const ProgressTiming& timing) {
       showProgress(state, progress);
     }
   }
+  return true;
 }

@@ -12,8 +12,10 @@ struct ProgressTiming {
 };
 
 // The generation loop: draws candidates until one passes validatePlacement,
-// which prints the two acceptance lines. The accepted placement, attemptCount
-// and the generator's position are those of calling shufflePlacement and
-// validatePlacement in turn. On a smart terminal a generation that runs longer
-// than timing.delay shows one progress line, erased before the acceptance.
-void generatePlacement(GenerationState& state, const ProgressTiming& timing = ProgressTiming());
+// which prints the two acceptance lines, and returns true. The accepted
+// placement, attemptCount and the generator's position are those of calling
+// shufflePlacement and validatePlacement in turn. Returns false, having
+// printed nothing, once attemptCount reaches state.attemptLimit without an
+// accepted candidate. On a smart terminal a generation that runs longer than
+// timing.delay shows one progress line, erased before it ends.
+bool generatePlacement(GenerationState& state, const ProgressTiming& timing = ProgressTiming());

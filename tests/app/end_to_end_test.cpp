@@ -151,6 +151,43 @@ TEST(EndToEndTest, UnwritableFolderClaimsNothingAndKeepsTheEarlierFile) {
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"ItemListJillHard.txt"}));
 }
 
+TEST(EndToEndTest, ReadOnlyItemListIsKept) {
+  std::string prefix;
+  if (geteuid() == 0) {
+    if (std::system("command -v setpriv > /dev/null 2>&1") != 0) GTEST_SKIP() << "setpriv is missing";
+    prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups";
+  }
+  Sandbox sandbox;  // the folder itself is writable by everyone
+  const fs::path itemList = sandbox.work / "ItemListJillHard.txt";
+  std::ofstream(itemList, std::ios::binary) << "earlier\r\n";
+  fs::permissions(itemList, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const Result result = sandbox.run("", "--character jill --difficulty hard --seed 3", prefix);
+  EXPECT_EQ(result.status, kExitWriteFailed);
+  EXPECT_EQ(result.err, "cannot write ItemListJillHard.txt: Permission denied\n");
+  EXPECT_EQ(result.out.find("ItemList created!"), std::string::npos);
+  EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
+  EXPECT_EQ(readFile(itemList), "earlier\r\n");
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"ItemListJillHard.txt"}));
+}
+
+TEST(EndToEndTest, FileSizeLimitStopsTheCheatSheetAndKeepsTheEarlierOne) {
+  // A real failing write: the item list (under 1 KiB) fits below the limit,
+  // the cheat sheet (about 9 KiB) does not. Ignoring SIGXFSZ turns the signal
+  // into an EFBIG from write(). dash counts 512-byte blocks, bash 1 KiB ones.
+  Sandbox sandbox;
+  std::ofstream(sandbox.work / "CheatSheetJillNormal.txt", std::ios::binary) << "earlier\r\n";
+  const Result result = sandbox.run("", "--character jill --difficulty normal --seed 3",
+                                    "ulimit -f 4 && trap '' XFSZ &&");
+  EXPECT_EQ(result.status, kExitWriteFailed);
+  EXPECT_EQ(result.err, "cannot write CheatSheetJillNormal.txt: File too large\n");
+  EXPECT_NE(result.out.find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
+  EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
+  EXPECT_EQ(readFile(sandbox.work / "CheatSheetJillNormal.txt"), "earlier\r\n");
+  RunOptions options;
+  EXPECT_EQ(readFile(sandbox.work / "ItemListJillNormal.txt"), programRun(options, 3).itemList);
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}));
+}
+
 TEST(CommandLineEndToEndTest, OptionsReplaceTheMenuAndTheKeyWait) {
   Sandbox sandbox;
   const Result result = sandbox.run("", "--character jill --difficulty normal --seed 42");

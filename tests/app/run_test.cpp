@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "catalogue/slot_catalogue.h"
@@ -13,6 +16,7 @@
 #include "modifiers/reference_item_modifiers.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
+#include "output/text_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/reference_placement.h"
 #include "program_run.h"
@@ -86,6 +90,86 @@ TEST(RunTest, EnemyDrawsComeFirstAndShiftThePlacement) {
   const Files withoutEnemies = programRun(off, 99u);
   const Files withEnemies = programRun(on, 99u);
   EXPECT_NE(withoutEnemies.itemList.substr(0, 600), withEnemies.itemList.substr(0, 600));
+}
+
+// Creates the temporary file for real but hands back a stream on /dev/full,
+// so every byte written to it fails as on a full disk.
+std::FILE* createOnFullDisk(const std::string& path) {
+  std::FILE* created = createNewFile(path);
+  if (!created) return nullptr;
+  std::fclose(created);
+  return std::fopen("/dev/full", "wb");
+}
+
+// The disk fills up after the item list is written.
+std::FILE* createCheatSheetOnFullDisk(const std::string& path) {
+  if (path.find("CheatSheet") == std::string::npos) return createNewFile(path);
+  return createOnFullDisk(path);
+}
+
+struct FailingRun {
+  TempFolder folder;
+  GenerationState state;
+  std::ostringstream console;
+  std::ostringstream errors;
+  int status = -1;
+
+  FailingRun(FileCreator create, int64_t attemptLimit = kAttemptLimit) {
+    state.console = &console;
+    state.errors = &errors;
+    state.outputDirectory = folder.path.string();
+    state.createFile = create;
+    state.attemptLimit = attemptLimit;
+  }
+  void keepEarlierFiles() {
+    for (const std::string& name : {itemListFileName(state.options), cheatSheetFileName(state.options)}) {
+      std::ofstream(folder.path / name, std::ios::binary) << "earlier " << name << "\r\n";
+    }
+  }
+  std::string file(const std::string& name) const { return readFile(folder.path / name); }
+};
+
+TEST(RunFailureTest, FullDiskClaimsNothingAndKeepsBothEarlierFiles) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  FailingRun run(createOnFullDisk);
+  run.keepEarlierFiles();
+  EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
+  EXPECT_EQ(run.errors.str(),
+            "cannot write " + run.folder.path.string() + "/ItemListJillNormal.txt: No space left on device\n");
+  const std::string console = run.console.str();
+  EXPECT_NE(console.find("Writing to ItemListJillNormal.txt\n"), std::string::npos);
+  for (const char* claim : {"ItemList created!", "Now writing", "Completed!"}) {
+    EXPECT_EQ(console.find(claim), std::string::npos) << claim;
+  }
+  EXPECT_EQ(run.file("ItemListJillNormal.txt"), "earlier ItemListJillNormal.txt\r\n");
+  EXPECT_EQ(run.file("CheatSheetJillNormal.txt"), "earlier CheatSheetJillNormal.txt\r\n");
+  EXPECT_EQ(run.folder.entries().size(), 2u);  // no temporary file left
+}
+
+TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierCheatSheet) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  FailingRun run(createCheatSheetOnFullDisk);
+  run.keepEarlierFiles();
+  EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
+  EXPECT_EQ(run.errors.str(),
+            "cannot write " + run.folder.path.string() + "/CheatSheetJillNormal.txt: No space left on device\n");
+  EXPECT_NE(run.console.str().find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
+  EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
+  EXPECT_EQ(run.file("ItemListJillNormal.txt"), programRun(RunOptions(), 7u).itemList);
+  EXPECT_EQ(run.file("CheatSheetJillNormal.txt"), "earlier CheatSheetJillNormal.txt\r\n");
+  EXPECT_EQ(run.folder.entries().size(), 2u);
+}
+
+TEST(RunFailureTest, AttemptLimitIsReportedAndNothingIsWritten) {
+  FailingRun run(nullptr, 1000);
+  run.state.options.character = true;
+  run.state.options.hardDifficulty = true;
+  EXPECT_EQ(runGeneration(run.state, 1u), kExitNoPlacement);
+  EXPECT_EQ(run.errors.str(),
+            "cannot generate ItemList for Chris on Hard Difficulty: no valid sequence found in 1000 attempts; "
+            "nothing was written\n");
+  EXPECT_EQ(run.console.str(), "");
+  EXPECT_TRUE(run.folder.entries().empty());
 }
 
 }  // namespace

@@ -180,4 +180,53 @@ TEST(GenerationTest, ProgressLineOnlyOnASmartTerminalAndErasedBeforeAcceptance) 
   EXPECT_EQ(quick.str(), pipe.str());
 }
 
+TEST(GenerationTest, AttemptLimitEndsTheSearchWithoutATraceAndAllowsTheLastAttempt) {
+  // Both search paths: the mask tables, and the checks as written.
+  for (bool usable : {true, false}) {
+    SCOPED_TRACE(usable ? "masks" : "checks as written");
+    auto fresh = [usable](std::ostringstream& console) {
+      GenerationState state;
+      state.options.hardDifficulty = true;
+      state.console = &console;
+      state.smartTerminal = true;
+      buildSlotCatalogue(state);
+      buildConstraintTables(state);
+      if (!usable) state.slotZones[150] = 70;
+      state.random.reseed(5);
+      return state;
+    };
+    const ProgressTiming atOnce{std::chrono::seconds(0), std::chrono::seconds(0)};
+    std::ostringstream unlimitedConsole;
+    GenerationState unlimited = fresh(unlimitedConsole);
+    ASSERT_EQ(deriveSearchTables(unlimited).usable, usable);
+    ASSERT_TRUE(generatePlacement(unlimited));
+    const int64_t needed = unlimited.attemptCount;
+    ASSERT_GT(needed, 4096);  // more than one step of the loop
+
+    // A limit of exactly the accepted attempt still accepts it.
+    std::ostringstream exactConsole;
+    GenerationState exact = fresh(exactConsole);
+    exact.attemptLimit = needed;
+    EXPECT_TRUE(generatePlacement(exact, atOnce));
+    EXPECT_EQ(exact.placement, unlimited.placement);
+
+    // One less gives up after exactly that many candidates, erases its
+    // progress line and leaves the generator where those candidates left it.
+    std::ostringstream shortConsole;
+    GenerationState cut = fresh(shortConsole);
+    cut.attemptLimit = needed - 1;
+    EXPECT_FALSE(generatePlacement(cut, atOnce));
+    EXPECT_FALSE(cut.placementValid);
+    EXPECT_EQ(cut.attemptCount, needed - 1);
+    const std::string shown = shortConsole.str();
+    EXPECT_EQ(shown.find("Valid sequence"), std::string::npos);
+    const size_t lastLine = shown.rfind('\r', shown.size() - 2);
+    ASSERT_NE(lastLine, std::string::npos) << "no progress line shown";
+    EXPECT_EQ(shown.substr(lastLine + 1), std::string(shown.size() - lastLine - 2, ' ') + "\r");
+    ReferenceRandom random(5);
+    for (int64_t draw = 0; draw < (needed - 1) * kSlotCount; ++draw) random.next();
+    EXPECT_EQ(static_cast<uint32_t>(cut.random.next()), random.next());
+  }
+}
+
 }  // namespace

@@ -1,0 +1,80 @@
+// How replacing an output file behaves on POSIX systems, where rename()
+// alone would neither respect a read-only file nor disturb an open reader.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/platform.h"
+#include "output/text_file.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs replaceFile as an unprivileged user, since root may write any file:
+// 0 replaced, 1 refused with "Permission denied", 2 refused for another reason.
+int replaceAsUnprivilegedUser(const std::string& from, const std::string& to) {
+  const auto attempt = [&] {
+    std::string reason;
+    if (replaceFile(from, to, reason)) return 0;
+    return reason == std::strerror(EACCES) ? 1 : 2;
+  };
+  if (geteuid() != 0) return attempt();
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+    _exit(attempt());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 4;
+}
+
+TEST(PlatformPosixTest, ReplaceFileKeepsAFileThePlayerMadeReadOnly) {
+  TempFolder folder;
+  fs::permissions(folder.path, fs::perms::all);  // the folder itself allows the rename
+  const fs::path target = folder.path / "ItemListJillHard.txt";
+  const fs::path fresh = folder.path / "fresh";
+  for (bool readOnly : {true, false}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "writable");
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << "earlier\r\n";
+    std::ofstream(fresh, std::ios::binary) << "new\r\n";
+    fs::permissions(fresh, fs::perms::all);
+    fs::permissions(target, readOnly ? fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read
+                                     : fs::perms::all);
+    const int outcome = replaceAsUnprivilegedUser(fresh.string(), target.string());
+    EXPECT_EQ(outcome, readOnly ? 1 : 0);
+    EXPECT_EQ(readFile(target), readOnly ? "earlier\r\n" : "new\r\n");
+    fs::remove(fresh);
+    fs::permissions(target, fs::perms::owner_all);
+  }
+}
+
+TEST(PlatformPosixTest, AReaderOfTheEarlierFileStillReadsItWhole) {
+  // A trainer or editor that opened the item list before the run must see the
+  // old list to its end, never a truncated or half-new one.
+  TempFolder folder;
+  const std::string target = (folder.path / "ItemListJillHard.txt").string();
+  std::string earlier;
+  for (int slot = 0; slot < 20000; ++slot) earlier += std::to_string(slot) + "\r\n";
+  std::ofstream(target, std::ios::binary) << earlier;
+  std::ifstream held(target, std::ios::binary);
+  std::string start(10, '\0');
+  held.read(&start[0], 10);
+
+  std::string error;
+  ASSERT_TRUE(writeFileAtomically(target, "7\r\n", error)) << error;
+  const std::string rest((std::istreambuf_iterator<char>(held)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(start + rest, earlier);
+  EXPECT_EQ(readFile(target), "7\r\n");
+}
+
+}  // namespace
