@@ -35,4 +35,6 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
   return false;
 }
 
+std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
+
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }

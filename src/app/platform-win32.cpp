@@ -1,6 +1,8 @@
 #include <windows.h>
 #include <conio.h>
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <iostream>
@@ -57,11 +59,30 @@ void waitForKey() {
 }
 
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  // NTFS refuses to rename over a read-only file, but not every file system
+  // behind a drive letter does (Wine's view of a Unix folder replaces it), so
+  // the attribute is asked first and the player's read-only file is kept
+  // wherever the folder lives.
+  const DWORD attributes = GetFileAttributesA(to.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    reason = systemMessage(ERROR_ACCESS_DENIED);
+    return false;
+  }
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
   reason = systemMessage(GetLastError());
   return false;
+}
+
+std::FILE* createNewFile(const std::string& path) {
+  // The C library Windows programs share ignores fopen's "x" and would empty
+  // an existing file, so the exclusive create goes through _open.
+  const int descriptor = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
+  if (descriptor < 0) return nullptr;
+  std::FILE* file = _fdopen(descriptor, "wb");
+  if (!file) _close(descriptor);
+  return file;
 }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }

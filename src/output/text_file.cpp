@@ -20,8 +20,6 @@ std::string errnoReason(int code) { return code ? std::strerror(code) : "unknown
 
 }  // namespace
 
-std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
-
 bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
                          FileCreator create) {
   // The temporary file sits beside the target so the final rename never

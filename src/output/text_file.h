@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/generation_state.h"
+#include "app/platform.h"
 
 // Line end of both output files on every platform: the trainer reads the bytes
 // a Windows text-mode stream would have written.
@@ -11,10 +12,6 @@ constexpr const char* kLineEnd = "\r\n";
 // Path of an output file: `fileName` inside state.outputDirectory (or the
 // current folder when that is empty).
 std::string outputPath(const GenerationState& state, const std::string& fileName);
-
-// The usual FileCreator: an exclusive create, so a name another writer holds
-// is never reused.
-std::FILE* createNewFile(const std::string& path);
 
 // Replaces the file at `path` by `contents` so that a reader sees either the
 // old file or the whole new one: the bytes go to a temporary file in the same

@@ -1,0 +1,336 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows program with MinGW-w64, runs it under Wine and
+# checks it against the Linux build:
+#
+#   bash scripts/check-windows-build.sh [LINUX_PROGRAM]
+#
+# LINUX_PROGRAM is an already-built Linux mansion-randomizer (default
+# build/mansion-randomizer). Needs cmake and, on Debian, the packages
+# g++-mingw-w64-x86-64 wine wine64; run as root, the script installs the
+# missing ones itself. Needs no display and no input.
+#
+# Run as root, the Windows programs run as the unprivileged user 65534, since
+# root writes into folders whose write bits are off and so would hide the
+# read-only folder case.
+set -euo pipefail
+
+linux_program=${1:-build/mansion-randomizer}
+case $linux_program in /*) ;; *) linux_program=$PWD/$linux_program ;; esac
+cd "$(dirname "$0")/.."
+root=$PWD
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+ok() { echo "ok: $*"; }
+
+# --- timing ------------------------------------------------------------------
+stage_names=()
+stage_seconds=()
+script_start=$(date +%s.%N)
+stage_start=$script_start
+end_stage() {
+  local now
+  now=$(date +%s.%N)
+  stage_names+=("$1")
+  stage_seconds+=("$(awk -v a="$stage_start" -v b="$now" 'BEGIN { printf "%.1f", b - a }')")
+  stage_start=$now
+}
+
+# --- tools -------------------------------------------------------------------
+find_wine() {
+  local candidate
+  for candidate in wine wine64 /usr/lib/wine/wine64 /usr/lib/wine/wine; do
+    if command -v "$candidate" > /dev/null 2>&1; then
+      command -v "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+find_wineserver() {
+  local candidate
+  for candidate in wineserver /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver; do
+    if command -v "$candidate" > /dev/null 2>&1; then
+      command -v "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+
+missing=()
+command -v x86_64-w64-mingw32-g++ > /dev/null || command -v x86_64-w64-mingw32-g++-posix > /dev/null ||
+  missing+=(g++-mingw-w64-x86-64)
+find_wine > /dev/null && find_wineserver > /dev/null || missing+=(wine wine64)
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null; then
+    echo "installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update > /dev/null
+    apt-get install -y --no-install-recommends "${missing[@]}" > /dev/null
+  else
+    echo "missing packages: ${missing[*]} (apt-get install ${missing[*]})" >&2
+    exit 2
+  fi
+fi
+command -v cmake > /dev/null || { echo "cmake is missing" >&2; exit 2; }
+[ -x "$linux_program" ] ||
+  { echo "no Linux program at $linux_program; build it first: cmake -S . -B build && cmake --build build -j2 --target mansion-randomizer" >&2; exit 2; }
+
+wine=$(find_wine)
+wineserver=$(find_wineserver)
+# Started directly, the loader needs to be told its own path to start child
+# processes (Debian's /usr/bin/wine wrapper sets this too).
+case $wine in /usr/lib/wine/*) export WINELOADER=$wine ;; esac
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/check-windows.XXXXXX")
+export WINEPREFIX=$work/wineprefix
+as_wine_user=()
+if [ "$(id -u)" = 0 ]; then
+  chown 65534:65534 "$work"
+  as_wine_user=(setpriv --reuid=65534 --regid=65534 --clear-groups env HOME="$work")
+fi
+cleanup() {
+  "${as_wine_user[@]}" "$wineserver" -k > /dev/null 2>&1 || true
+  chmod -R u+w "$work" 2> /dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+# Gives a folder made by this script to the user the Windows programs run as.
+hand_over() { [ ${#as_wine_user[@]} -eq 0 ] || chown -R 65534:65534 "$@"; }
+run_wine() { "${as_wine_user[@]}" "$wine" "$@"; }
+end_stage "tools"
+
+# --- build -------------------------------------------------------------------
+echo "building the Windows program in build-windows/"
+cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DMANSION_BUILD_TESTS=OFF -DMANSION_WARNINGS_AS_ERRORS=ON > "$work/cmake.log" 2>&1 ||
+  { cat "$work/cmake.log" >&2; fail "configuring the Windows build"; }
+cmake --build build-windows -j2 > "$work/build.log" 2>&1 ||
+  { cat "$work/build.log" >&2; fail "building the Windows program"; }
+mingw_cxx=$(sed -n 's/^MINGW_CXX:FILEPATH=//p' build-windows/CMakeCache.txt)
+"$mingw_cxx" -std=c++17 -O2 -Wall -Wextra -Wpedantic -Werror -static \
+  -o build-windows/hold_file.exe tests/windows/hold_file.cpp ||
+  fail "building tests/windows/hold_file.cpp"
+"$mingw_cxx" -std=c++17 -O2 -Wall -Wextra -Wpedantic -Werror -static -I src \
+  -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/app/platform-win32.cpp ||
+  fail "building tests/windows/create_new_file_check.cpp"
+ok "Windows build with $(basename "$mingw_cxx"), -Werror, static: no warnings"
+imports=$(x86_64-w64-mingw32-objdump -p build-windows/mansion-randomizer.exe |
+  awk '/DLL Name:/ { dll = $3; next } dll && NF == 3 && $1 ~ /^[0-9a-f]+$/ { print dll ": " $3 }')
+dlls=$(printf '%s\n' "$imports" | cut -d: -f1 | sort -u | xargs)
+for dll in $dlls; do
+  case ${dll,,} in
+    kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll | user32.dll | advapi32.dll) ;;
+    *) fail "mansion-randomizer.exe needs $dll, which a player's Windows does not have" ;;
+  esac
+done
+ok "mansion-randomizer.exe needs only system DLLs: $dlls"
+mkdir -p "$work/bin"
+cp build-windows/mansion-randomizer.exe build-windows/hold_file.exe build-windows/create_new_file_check.exe "$work/bin/"
+hand_over "$work/bin"
+exe=$work/bin/mansion-randomizer.exe
+# CreateProcess inside Wine wants a Windows path; drive Z: is the Unix root.
+exe_windows="Z:${exe//\//\\}"
+end_stage "cross-build"
+
+# --- Wine --------------------------------------------------------------------
+# One server for every run below, rather than one started per program.
+"${as_wine_user[@]}" mkdir "$WINEPREFIX"
+"${as_wine_user[@]}" "$wineserver" -p
+run_wine wineboot --init > "$work/wineboot.log" 2>&1 ||
+  { cat "$work/wineboot.log" >&2; fail "creating the Wine prefix"; }
+wine_version=$(run_wine --version 2> /dev/null || echo "wine, version unknown")
+end_stage "first Wine start (new prefix)"
+ok "$wine_version started in a new prefix without a display"
+
+# --- a. fixed-seed runs --------------------------------------------------------
+cd "$work"
+compare_files() {  # FOLDER_A FOLDER_B WHAT
+  local name
+  for name in "$1"/*; do
+    [ -f "$2/${name##*/}" ] || fail "$3: ${name##*/} is missing from $2"
+    cmp -s "$name" "$2/${name##*/}" || fail "$3: ${name##*/} differs: $(cmp "$name" "$2/${name##*/}" 2>&1 || true)"
+  done
+  [ "$(ls "$1")" = "$(ls "$2")" ] || fail "$3: the file sets differ: $(ls "$1" | tr '\n' ' ')/ $(ls "$2" | tr '\n' ' ')"
+}
+fixed_run=0
+check_fixed_seed() {
+  fixed_run=$((fixed_run + 1))
+  local linux_dir=fixed$fixed_run-linux windows_dir=fixed$fixed_run-windows status
+  status=0
+  "$linux_program" "$@" --output-dir "$linux_dir" > "$linux_dir.out" 2>&1 || status=$?
+  [ $status -eq 0 ] || fail "Linux build, $*: exit status $status: $(cat "$linux_dir.out")"
+  mkdir "$windows_dir"
+  hand_over "$windows_dir"
+  status=0
+  run_wine "$exe" "$@" --output-dir "$windows_dir" > "$windows_dir.out" 2>&1 || status=$?
+  [ $status -eq 0 ] || fail "Windows build, $*: exit status $status: $(cat "$windows_dir.out")"
+  [ "$(ls "$linux_dir" | wc -l)" -eq 2 ] || fail "Linux build, $*: expected two files, got $(ls "$linux_dir")"
+  compare_files "$linux_dir" "$windows_dir" "fixed seed, $*"
+  ok "fixed seed, $*: exit 0 and $(ls "$windows_dir" | tr '\n' ' ')byte-identical to the Linux build's"
+}
+check_fixed_seed --seed 2024 --character jill --difficulty hard --enemies --modifier 1,3,6
+check_fixed_seed --seed 7 --character chris --difficulty normal
+check_fixed_seed --seed 4294967295 --character chris --difficulty hard --modifier 2,4,5
+new_files=$work/fixed1-linux
+end_stage "a. fixed-seed runs"
+
+# --- b. the menu with piped input ------------------------------------------------
+# Enemy randomizer on, modifier page, ammo to junk, back, Jill on Hard, then
+# the line the key wait reads.
+menu_input=(6 5 2 7 4 "")
+printf '%s\n' "${menu_input[@]}" > menu-lf.txt
+printf '%s\r\n' "${menu_input[@]}" > menu-crlf.txt
+status=0
+"$linux_program" --seed 77 --output-dir menu-linux < menu-lf.txt > menu-linux.out 2>&1 || status=$?
+[ $status -eq 0 ] || fail "menu run, Linux build: exit status $status: $(cat menu-linux.out)"
+for ends in lf crlf; do
+  mkdir "menu-windows-$ends"
+  hand_over "menu-windows-$ends"
+  status=0
+  run_wine "$exe" --seed 77 --output-dir "menu-windows-$ends" < "menu-$ends.txt" > "menu-windows-$ends.out" 2>&1 ||
+    status=$?
+  [ $status -eq 0 ] || fail "menu run, Windows build, ${ends^^} input: exit status $status: $(cat "menu-windows-$ends.out")"
+  compare_files menu-linux "menu-windows-$ends" "menu run, ${ends^^} input"
+  grep -q "Generating ItemList for Jill on Hard Difficulty\.\.\." "menu-windows-$ends.out" ||
+    fail "menu run, ${ends^^} input: no 'Generating ItemList for Jill on Hard Difficulty...' in the transcript"
+  grep -q "Press any key to continue \. \. \." "menu-windows-$ends.out" ||
+    fail "menu run, ${ends^^} input: no 'Press any key to continue . . .' in the transcript"
+  # The pages and messages must match the Linux build's line for line; only
+  # the key prompt is worded differently there.
+  diff <(sed 's/Press Enter to continue/Press a key to continue/' menu-linux.out) \
+    <(tr -d '\r' < "menu-windows-$ends.out" | sed 's/Press any key to continue/Press a key to continue/') \
+    > "menu-$ends.diff" || fail "menu run, ${ends^^} input: the transcript differs from the Linux build's:
+$(cat "menu-$ends.diff")"
+  ok "menu run, --seed 77, input 6 5 2 7 4 with ${ends^^} line ends: exit 0, same files and transcript as the Linux build, key prompt shown"
+done
+end_stage "b. menu run"
+
+# --- c. failing writes -----------------------------------------------------------
+# Each case starts from a folder holding the files of an earlier run, which
+# differ from what this run writes, so "intact" can be told from "replaced".
+# shellcheck disable=SC2054 # "1,3,6" is one argument
+failing_run=(--seed 2024 --character jill --difficulty hard --enemies --modifier 1,3,6)
+"$linux_program" --seed 1 --character jill --difficulty hard --output-dir old > old.out 2>&1 ||
+  fail "Linux build: could not write the earlier files: $(cat old.out)"
+for name in ItemListJillHard.txt CheatSheetJillHard.txt; do
+  ! cmp -s "old/$name" "$new_files/$name" || fail "the earlier $name equals the new one; choose another seed"
+done
+failure_case=0
+new_case_folder() {
+  failure_case=$((failure_case + 1))
+  folder=$work/case$failure_case
+  cp -R old "$folder"
+  hand_over "$folder"
+}
+# FOLDER FILE_THAT_FAILS: the run in FOLDER must have failed on that file only.
+check_failed_write() {
+  local folder=$1 file=$2 what=$3 status=$4 name
+  [ "$status" -eq 1 ] || fail "$what: exit status $status, expected 1"
+  grep -q "^cannot write $file: ." "$folder.err" ||
+    fail "$what: no 'cannot write $file: ...' on standard error; it had: $(cat "$folder.err")"
+  if [ "$file" = ItemListJillHard.txt ]; then
+    ! grep -q "ItemList created!" "$folder.out" || fail "$what: 'ItemList created!' printed for a failed item list"
+    cmp -s "$folder/CheatSheetJillHard.txt" old/CheatSheetJillHard.txt ||
+      fail "$what: the cheat sheet was written although the item list failed"
+  else
+    grep -q "ItemList created!" "$folder.out" || fail "$what: no 'ItemList created!' for the item list written first"
+    cmp -s "$folder/ItemListJillHard.txt" "$new_files/ItemListJillHard.txt" ||
+      fail "$what: the item list written before the cheat sheet failed is not the expected one"
+  fi
+  cmp -s "$folder/$file" "old/$file" || fail "$what: $file was not left as it was"
+  name=$(find "$folder" -mindepth 1 ! -name ItemListJillHard.txt ! -name CheatSheetJillHard.txt -printf '%f ')
+  [ -z "$name" ] || fail "$what: left behind: $name"
+  ok "$what: exit 1, stderr '$(grep "^cannot write" "$folder.err" | tr -d '\r')', $file intact, no temporary file"
+}
+# Runs the Windows build in FOLDER, through hold_file when more arguments are given.
+run_in_case() {
+  local folder=$1
+  shift
+  local status=0
+  (cd "$folder" && run_wine "$@") > "$folder.out" 2> "$folder.err" || status=$?
+  echo $status
+}
+
+# The trainer, an editor or a virus scanner holding the item list open. Wine
+# refuses to rename over any file that is open, whatever its share mode, so
+# this shows how the program handles a refused MoveFileEx rather than how
+# faithfully Wine follows Windows' sharing rules.
+for share in none read; do
+  new_case_folder
+  hold=("$work/bin/hold_file.exe")
+  [ $share = none ] || hold+=(--share-read)
+  status=$(run_in_case "$folder" "${hold[@]}" ItemListJillHard.txt "$exe_windows" "${failing_run[@]}")
+  if [ "$status" -eq 125 ] || [ "$status" -eq 126 ]; then fail "hold_file could not do its part: $(cat "$folder.err")"; fi
+  check_failed_write "$folder" ItemListJillHard.txt "item list held open (sharing: $share)" "$status"
+done
+
+new_case_folder
+status=$(run_in_case "$folder" "$work/bin/hold_file.exe" CheatSheetJillHard.txt "$exe_windows" "${failing_run[@]}")
+check_failed_write "$folder" CheatSheetJillHard.txt "cheat sheet held open (sharing: none)" "$status"
+
+# The temporary file's exclusive create, which the C library's "x" does not give.
+mkdir "$work/create-check"
+hand_over "$work/create-check"
+status=0
+(cd "$work/create-check" && run_wine "$work/bin/create_new_file_check.exe") > create-check.out 2>&1 || status=$?
+[ $status -eq 0 ] || fail "$(tr -d '\r' < create-check.out)"
+ok "$(tr -d '\r' < create-check.out)"
+
+# A read-only item list. Windows refuses MoveFileEx over a read-only file;
+# Wine (8.0 at least) does not look at the attribute and would replace the
+# file, as root and as an ordinary user alike. What passes here is therefore
+# the program's own attribute check in replaceFile (platform-win32.cpp), not
+# Windows' refusal, which only a real Windows shows.
+new_case_folder
+(cd "$folder" && run_wine cmd /c attrib +r ItemListJillHard.txt) > /dev/null 2>&1 ||
+  fail "attrib +r ItemListJillHard.txt failed under Wine"
+[ "$(stat -c %A "$folder/ItemListJillHard.txt" | cut -c3,6,9)" = --- ] ||
+  fail "attrib +r did not make ItemListJillHard.txt read-only"
+status=$(run_in_case "$folder" "$exe" "${failing_run[@]}")
+check_failed_write "$folder" ItemListJillHard.txt "read-only item list (attrib +r)" "$status"
+
+# A folder the player may not write to, such as one under Program Files: the
+# temporary file cannot be made. Root writes anyway, hence the unprivileged user.
+new_case_folder
+chmod a-w "$folder"
+status=$(run_in_case "$folder" "$exe" "${failing_run[@]}")
+check_failed_write "$folder" ItemListJillHard.txt "read-only folder" "$status"
+chmod u+w "$folder"
+
+# Nothing held any more: the same run in the first case's folder now replaces
+# both files, so the failures above came from what each case did.
+status=$(run_in_case "$work/case1" "$exe" "${failing_run[@]}")
+[ "$status" -eq 0 ] || fail "the run after the failing cases: exit status $status: $(cat "$work/case1.err")"
+compare_files "$new_files" "$work/case1" "the run after the failing cases"
+ok "the same run with nothing in the way: exit 0, both files replaced by the Linux build's bytes"
+cd "$root"
+end_stage "c. failing writes"
+
+# --- d. no command interpreter -------------------------------------------------
+# "cls" and "pause" through system() would start cmd.exe on every menu page;
+# the console API does the same without a second process.
+calls=$(grep -rnE '(^|[^[:alnum:]_])(system|_wsystem|popen|_popen|_wpopen|WinExec|ShellExecute[AW]?|ShellExecuteEx[AW]?|CreateProcess[AW]?|_spawn[lv]p?e?|_exec[lv]p?e?)[[:space:]]*\(' src || true)
+[ -z "$calls" ] || fail "src/ starts other programs:
+$calls"
+if ! grep -q FillConsoleOutputCharacter src/app/platform-win32.cpp || ! grep -q _getch src/app/platform-win32.cpp; then
+  fail "src/app/platform-win32.cpp no longer clears the screen and waits through the console API"
+fi
+started=$(printf '%s\n' "$imports" | grep -E ': (system|_wsystem|_popen|_wpopen|WinExec|ShellExecute.*|CreateProcess.*|_spawn.*|_exec.*)$' || true)
+[ -z "$started" ] || fail "mansion-randomizer.exe imports functions that start programs: $started"
+printf '%s\n' "$imports" | grep -q ': FillConsoleOutputCharacterA$' ||
+  fail "mansion-randomizer.exe does not import FillConsoleOutputCharacterA"
+ok "no system(), popen, spawn or CreateProcess in src/ or in the .exe's imports; the screen is cleared and the key read through the console API"
+end_stage "d. no command interpreter"
+
+echo "stage times (s):"
+for i in "${!stage_names[@]}"; do
+  printf '  %-32s %6s\n' "${stage_names[$i]}" "${stage_seconds[$i]}"
+done
+printf '  %-32s %6s\n' total "$(awk -v a="$script_start" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')"
+echo "all Windows checks passed"

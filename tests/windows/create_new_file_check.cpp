@@ -1,0 +1,44 @@
+// Checks the Windows createNewFile where the C library's fopen ignores "x":
+// run in an empty folder, it must refuse a name that exists, leave that file
+// whole, and still create a new one. Exit status 0 when all holds.
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "app/platform.h"
+
+namespace {
+
+std::string contents(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int failure(const std::string& what) {
+  std::cerr << "createNewFile: " << what << '\n';
+  return 1;
+}
+
+}  // namespace
+
+int main() {
+  std::ofstream("taken.tmp", std::ios::binary) << "earlier\r\n";
+  errno = 0;
+  if (std::FILE* file = createNewFile("taken.tmp")) {
+    std::fclose(file);
+    return failure("opened a file that already exists");
+  }
+  if (errno != EEXIST) return failure("an existing file gave errno " + std::to_string(errno) + ", not EEXIST");
+  if (contents("taken.tmp") != "earlier\r\n") return failure("the existing file was changed");
+
+  std::FILE* file = createNewFile("fresh.tmp");
+  if (!file) return failure("could not create a new file");
+  const bool written = std::fputs("new\n", file) >= 0;
+  if (std::fclose(file) != 0 || !written) return failure("could not write the new file");
+  if (contents("fresh.tmp") != "new\n") return failure("the new file is not in binary mode: " + contents("fresh.tmp"));
+  std::cout << "createNewFile refuses an existing file (EEXIST, left whole) and creates new ones in binary mode\n";
+  return 0;
+}
