@@ -52,6 +52,9 @@ std::string generatingLine(const RunOptions& options) {
 
 MenuChoice readMenuChoice(std::istream& in, std::string& line) {
   if (!std::getline(in, line)) return {MenuChoice::kEndOfInput, 0};
+  // A Windows console, or a file saved on Windows, ends each line with CR LF;
+  // such a line must read exactly as the same line ending in LF.
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   std::istringstream stream(line);
   int value = 0;
   if (!(stream >> value)) return {MenuChoice::kNoNumber, 0};

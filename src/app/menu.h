@@ -14,7 +14,8 @@ struct MenuChoice {
 
 // Reads one whole line and extracts a leading integer from it as stream
 // extraction does: blanks skipped, optional sign, the rest of the line ignored;
-// no digit or a value outside 32 bits is kNoNumber.
+// no digit or a value outside 32 bits is kNoNumber. One '\r' before the line
+// end is dropped from `line`, so CR LF lines read as LF lines.
 MenuChoice readMenuChoice(std::istream& in, std::string& line);
 
 // "Generating ItemList for Chris on Normal Difficulty..." and its siblings.

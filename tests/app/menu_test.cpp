@@ -54,6 +54,20 @@ TEST(ReadMenuChoiceTest, ReadsOneLinePerCall) {
   EXPECT_EQ(readMenuChoice(in, line).kind, MenuChoice::kEndOfInput);
 }
 
+TEST(ReadMenuChoiceTest, CrLfLineReadsAsTheSameLfLine) {
+  std::istringstream in("5abc\r\n\r\n7\r\r\n4\r");
+  std::string line;
+  EXPECT_EQ(readMenuChoice(in, line).value, 5);
+  EXPECT_EQ(line, "5abc");
+  EXPECT_EQ(readMenuChoice(in, line).kind, MenuChoice::kNoNumber);
+  EXPECT_EQ(line, "");
+  EXPECT_EQ(readMenuChoice(in, line).value, 7);
+  EXPECT_EQ(line, "7\r");  // only the CR of the line end goes
+  EXPECT_EQ(readMenuChoice(in, line).value, 4);
+  EXPECT_EQ(line, "4");
+  EXPECT_EQ(readMenuChoice(in, line).kind, MenuChoice::kEndOfInput);
+}
+
 TEST(MenuTest, EachChoiceStartsItsSetting) {
   struct Case {
     const char* input;
