@@ -10,7 +10,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // runMenu's shape, so a test can hand the check a menu that is wrong on purpose
 // and see that the check notices.

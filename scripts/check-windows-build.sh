@@ -117,7 +117,7 @@ mingw_cxx=$(sed -n 's/^MINGW_CXX:FILEPATH=//p' build-windows/CMakeCache.txt)
   -o build-windows/hold_file.exe tests/windows/hold_file.cpp ||
   fail "building tests/windows/hold_file.cpp"
 "$mingw_cxx" -std=c++17 -O2 -Wall -Wextra -Wpedantic -Werror -static -I src \
-  -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/app/platform-win32.cpp ||
+  -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/platform/platform-win32.cpp ||
   fail "building tests/windows/create_new_file_check.cpp"
 ok "Windows build with $(basename "$mingw_cxx"), -Werror, static: no warnings"
 imports=$(x86_64-w64-mingw32-objdump -p build-windows/mansion-randomizer.exe |
@@ -318,8 +318,8 @@ end_stage "c. failing writes"
 calls=$(grep -rnE '(^|[^[:alnum:]_])(system|_wsystem|popen|_popen|_wpopen|WinExec|ShellExecute[AW]?|ShellExecuteEx[AW]?|CreateProcess[AW]?|_spawn[lv]p?e?|_exec[lv]p?e?)[[:space:]]*\(' src || true)
 [ -z "$calls" ] || fail "src/ starts other programs:
 $calls"
-if ! grep -q FillConsoleOutputCharacter src/app/platform-win32.cpp || ! grep -q _getch src/app/platform-win32.cpp; then
-  fail "src/app/platform-win32.cpp no longer clears the screen and waits through the console API"
+if ! grep -q FillConsoleOutputCharacter src/platform/platform-win32.cpp || ! grep -q _getch src/platform/platform-win32.cpp; then
+  fail "src/platform/platform-win32.cpp no longer clears the screen and waits through the console API"
 fi
 started=$(printf '%s\n' "$imports" | grep -E ': (system|_wsystem|_popen|_wpopen|WinExec|ShellExecute.*|CreateProcess.*|_spawn.*|_exec.*)$' || true)
 [ -z "$started" ] || fail "mansion-randomizer.exe imports functions that start programs: $started"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // What the command line asked for. With no arguments everything is unset and
 // the program runs its interactive menu.

@@ -3,10 +3,10 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 #include "app/menu.h"
-#include "app/platform.h"
-#include "app/run.h"
+#include "platform/platform.h"
+#include "engine/run.h"
 
 int main(int argc, char** argv) {
   static GenerationState state;

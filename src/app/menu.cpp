@@ -4,6 +4,8 @@
 #include <ostream>
 #include <sstream>
 
+#include "engine/run.h"
+
 namespace {
 
 const char* onOff(bool value) { return value ? "ON" : "OFF"; }
@@ -44,11 +46,6 @@ bool* modifierSwitch(RunOptions& options, int choice) {
 }
 
 }  // namespace
-
-std::string generatingLine(const RunOptions& options) {
-  return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
-         " Difficulty...";
-}
 
 MenuChoice readMenuChoice(std::istream& in, std::string& line) {
   if (!std::getline(in, line)) return {MenuChoice::kEndOfInput, 0};

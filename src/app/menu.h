@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // What one line of menu input held.
 struct MenuChoice {
@@ -17,9 +17,6 @@ struct MenuChoice {
 // no digit or a value outside 32 bits is kNoNumber. One '\r' before the line
 // end is dropped from `line`, so CR LF lines read as LF lines.
 MenuChoice readMenuChoice(std::istream& in, std::string& line);
-
-// "Generating ItemList for Chris on Normal Difficulty..." and its siblings.
-std::string generatingLine(const RunOptions& options);
 
 // Runs the two-page menu until a character and difficulty are chosen (prints
 // the "Generating ItemList for ..." line and returns true) or the input ends

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // One row of the slot catalogue. A null name means "as the column it defaults
 // to": Chris Hard and Jill Normal default to Chris Normal, Jill Hard to Jill

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/c_random.h"
-#include "app/generation_state.h"
+#include "state/c_random.h"
+#include "state/generation_state.h"
 
 // Tyrants, yawns and Lisa: each goes to exactly one room per run.
 constexpr bool isOnceOnlyEnemyCode(EnemyCode code) { return code == 3 || code == 7 || code == 10; }

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Word the cheat sheet prints for an enemy code 1..10 ("HUNTERS" .. "LISA");
 // empty for any other value.

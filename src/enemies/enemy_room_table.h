@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Number of rooms that receive an enemy type; the trainer expects exactly this
 // many codes, one per room in key order.

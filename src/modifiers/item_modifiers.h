@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Healing items, swapped for junk by modifier 1.
 constexpr const char* kHealthItemNames[] = {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Web page of room maps the headings are named after, cited on line 2.
 constexpr const char* kRoomMapsAddress = "https://example.org/mansion-room-maps";

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // "ItemListChrisNormal.txt" and its three siblings.
 std::string itemListFileName(const RunOptions& options);

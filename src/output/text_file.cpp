@@ -5,7 +5,7 @@
 #include <cstring>
 #include <ostream>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 std::string outputPath(const GenerationState& state, const std::string& fileName) {
   if (state.outputDirectory.empty()) return fileName;

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/generation_state.h"
-#include "app/platform.h"
+#include "state/generation_state.h"
+#include "platform/platform.h"
 
 // Line end of both output files on every platform: the trainer reads the bytes
 // a Windows text-mode stream would have written.

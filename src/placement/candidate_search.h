@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Zones and key items are bits of a 64-bit mask in the search tables.
 constexpr int kMaskBits = 64;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Appends the lock and unlock entries of the chosen character to lockTable and
 // unlockTable (both empty on entry; one call per run).

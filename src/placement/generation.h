@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // When the progress line of a long generation first appears and how often it
 // is rewritten after that.

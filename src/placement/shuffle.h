@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Slots that keep their own item in Hard difficulty, in pinning order. The
 // cheat sheet leaves the same slots out in Hard difficulty.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Checks the candidate placement: no key item in a zone it locks itself, and no
 // chain of needed key items that comes back to itself. On success prints the

@@ -12,9 +12,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/run.h"
+#include "engine/run.h"
 #include "menu_pages.h"
-#include "program_run.h"
+#include "support/program_run.h"
 #include "support/temp_folder.h"
 
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 inline bool allows(const std::vector<EnemyCode>& codes, EnemyCode code) {
   return std::find(codes.begin(), codes.end(), code) != codes.end();

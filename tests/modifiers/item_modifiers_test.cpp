@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 #include "catalogue/slot_catalogue.h"
 #include "modifiers/reference_item_modifiers.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // The item classes written out independently of the production tables, so a
 // wrong or missing name there shows up as a difference.

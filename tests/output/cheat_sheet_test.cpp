@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_output.h"
 #include "placement/shuffle.h"

@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "app/c_random.h"
-#include "app/generation_state.h"
+#include "state/c_random.h"
+#include "state/generation_state.h"
 
 // True in builds with AddressSanitizer or without optimisation, where the
 // heavy differential loops run on fewer candidates.

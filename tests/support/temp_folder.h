@@ -11,7 +11,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 // The whole contents of a file, byte for byte ("" when it cannot be read).
 inline std::string readFile(const std::filesystem::path& path) {

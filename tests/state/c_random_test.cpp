@@ -1,4 +1,4 @@
-#include "app/c_random.h"
+#include "state/c_random.h"
 
 #include <gtest/gtest.h>
 

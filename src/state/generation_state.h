@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/c_random.h"
+#include "state/c_random.h"
 
 // Number of item pick-up slots; slots are numbered 0..kSlotCount-1.
 constexpr int kSlotCount = 180;

@@ -1,4 +1,4 @@
-#include "app/run.h"
+#include "engine/run.h"
 
 #include <ctime>
 #include <filesystem>
@@ -12,6 +12,11 @@
 #include "output/item_list.h"
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
+
+std::string generatingLine(const RunOptions& options) {
+  return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
+         " Difficulty...";
+}
 
 uint32_t clockSeed() {
   return static_cast<uint32_t>(static_cast<uint64_t>(std::time(nullptr)) & 0xffffffffu);

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <string>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 bool stdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 

@@ -1,7 +1,7 @@
 // Whole runs of the program against a literal run on the C library's
 // generator: enemies, shuffle and validation, modifiers, in the order the run
 // draws them. Any stray, missing or reordered draw changes the files.
-#include "app/run.h"
+#include "engine/run.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@
 #include "output/text_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/reference_placement.h"
-#include "program_run.h"
+#include "support/program_run.h"
 #include "support/temp_folder.h"
 
 namespace {

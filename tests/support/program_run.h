@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/run.h"
+#include "engine/run.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
 #include "support/temp_folder.h"

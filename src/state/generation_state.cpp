@@ -1,4 +1,4 @@
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 #include <iostream>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/generation_state.h"
+#include "state/generation_state.h"
 
 // Exit statuses of the program.
 constexpr int kExitSuccess = 0;
@@ -11,6 +11,9 @@ constexpr int kExitWriteFailed = 1;    // an output file could not be written
 constexpr int kExitBadArguments = 2;   // the command line could not be used
 constexpr int kExitEndOfInput = 3;     // the input ended before a run was chosen
 constexpr int kExitNoPlacement = 4;    // no valid placement within the attempt limit
+
+// "Generating ItemList for Chris on Normal Difficulty..." and its siblings.
+std::string generatingLine(const RunOptions& options);
 
 // The generator's seed when none is given: the low 32 bits of the current
 // time in seconds.

@@ -1,4 +1,4 @@
-#include "app/c_random.h"
+#include "state/c_random.h"
 
 void CRandom::reseed(uint32_t seed) {
   if (seed == 0) seed = 1;  // glibc maps seed 0 to 1

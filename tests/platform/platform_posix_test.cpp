@@ -11,7 +11,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "output/text_file.h"
 #include "support/temp_folder.h"
 
