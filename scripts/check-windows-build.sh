@@ -232,8 +232,8 @@ new_case_folder() {
 check_failed_write() {
   local folder=$1 file=$2 what=$3 status=$4 name
   [ "$status" -eq 1 ] || fail "$what: exit status $status, expected 1"
-  grep -q "^cannot write $file: ." "$folder.err" ||
-    fail "$what: no 'cannot write $file: ...' on standard error; it had: $(cat "$folder.err")"
+  grep -q "^mansion-randomizer: cannot write $file: ." "$folder.err" ||
+    fail "$what: no 'mansion-randomizer: cannot write $file: ...' on standard error; it had: $(cat "$folder.err")"
   if [ "$file" = ItemListJillHard.txt ]; then
     ! grep -q "ItemList created!" "$folder.out" || fail "$what: 'ItemList created!' printed for a failed item list"
     cmp -s "$folder/CheatSheetJillHard.txt" old/CheatSheetJillHard.txt ||
@@ -246,7 +246,7 @@ check_failed_write() {
   cmp -s "$folder/$file" "old/$file" || fail "$what: $file was not left as it was"
   name=$(find "$folder" -mindepth 1 ! -name ItemListJillHard.txt ! -name CheatSheetJillHard.txt -printf '%f ')
   [ -z "$name" ] || fail "$what: left behind: $name"
-  ok "$what: exit 1, stderr '$(grep "^cannot write" "$folder.err" | tr -d '\r')', $file intact, no temporary file"
+  ok "$what: exit 1, stderr '$(grep "^mansion-randomizer: cannot write" "$folder.err" | tr -d '\r')', $file intact, no temporary file"
 }
 # Runs the Windows build in FOLDER, through hold_file when more arguments are given.
 run_in_case() {

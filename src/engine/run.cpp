@@ -10,6 +10,7 @@
 #include "modifiers/item_modifiers.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
+#include "output/text_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
 
@@ -27,7 +28,7 @@ bool prepareOutputDirectory(GenerationState& state, const std::string& directory
   std::error_code failure;
   std::filesystem::create_directories(directory, failure);
   if (failure) {
-    *state.errors << "cannot create output folder " << directory << ": " << failure.message() << std::endl;
+    *state.errors << kMessagePrefix << "cannot create output folder " << directory << ": " << failure.message() << std::endl;
     return false;
   }
   state.outputDirectory = directory;

@@ -29,9 +29,15 @@ bool writeFileAtomically(const std::string& path, const std::string& contents, s
   std::FILE* file = nullptr;
   for (int tries = 0; tries < 100 && !file; ++tries) {
     temporary = path + ".tmp" + std::to_string(currentProcessId()) + "-" + std::to_string(++counter);
+    // Marked before it exists, so that Ctrl+C at any moment of its short
+    // life leaves nothing behind.
+    markTemporaryFile(temporary);
     errno = 0;
     file = create(temporary);
-    if (!file && errno != EEXIST) break;
+    if (!file) {
+      unmarkTemporaryFile();
+      if (errno != EEXIST) break;
+    }
   }
   if (!file) {
     error = "cannot write " + path + ": " + errnoReason(errno);
@@ -40,31 +46,27 @@ bool writeFileAtomically(const std::string& path, const std::string& contents, s
 
   errno = 0;
   bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-  int writeErrno = errno;
-  written = std::fflush(file) == 0 && written;
-  if (!written && !writeErrno) writeErrno = errno;
+  std::string reason = written ? "" : errnoReason(errno);
+  // On the disk before the rename: a power cut just after the run then finds
+  // the earlier file or the whole new one, never an empty one.
+  if (written) written = flushToDisk(file, reason);
   errno = 0;
   const bool closed = std::fclose(file) == 0;
-  if (written && !closed) writeErrno = errno;
-  if (!written || !closed) {
-    std::remove(temporary.c_str());
-    error = "cannot write " + path + ": " + errnoReason(writeErrno);
-    return false;
+  if (written && !closed) reason = errnoReason(errno);
+  if (written && closed && replaceFile(temporary, path, reason)) {
+    unmarkTemporaryFile();
+    return true;
   }
-
-  std::string reason;
-  if (!replaceFile(temporary, path, reason)) {
-    std::remove(temporary.c_str());
-    error = "cannot write " + path + ": " + reason;
-    return false;
-  }
-  return true;
+  std::remove(temporary.c_str());
+  unmarkTemporaryFile();
+  error = "cannot write " + path + ": " + reason;
+  return false;
 }
 
 bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents) {
   std::string error;
   const FileCreator create = state.createFile ? state.createFile : createNewFile;
   if (writeFileAtomically(outputPath(state, fileName), contents, error, create)) return true;
-  *state.errors << error << '\n' << std::flush;
+  *state.errors << kMessagePrefix << error << '\n' << std::flush;
   return false;
 }

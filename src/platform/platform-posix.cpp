@@ -1,5 +1,8 @@
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +10,62 @@
 #include <string>
 
 #include "platform/platform.h"
+
+namespace {
+
+// The temporary file an interrupt removes. A handler reads the name while the
+// program may be changing it, so each new name goes into the buffer that was
+// not published last and is then published in one atomic store.
+std::string markedNames[2];
+int nextMarkedName = 0;
+std::atomic<const char*> markedPath{nullptr};
+static_assert(std::atomic<const char*>::is_always_lock_free, "the signal handler may only read lock-free atomics");
+
+// Ctrl+C, kill's default signal and a closed terminal.
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction earlierActions[3];
+
+void removeMarkedFileAndEnd(int signalNumber) {
+  const int savedErrno = errno;
+  if (const char* path = markedPath.load()) unlink(path);
+  // What the signal did before (ending the program, normally) happens once
+  // this handler returns: the signal is blocked until then.
+  for (int i = 0; i < 3; ++i) {
+    if (kInterrupts[i] == signalNumber) sigaction(signalNumber, &earlierActions[i], nullptr);
+  }
+  raise(signalNumber);
+  errno = savedErrno;
+}
+
+void installInterruptHandlers() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  struct sigaction action {};
+  action.sa_handler = removeMarkedFileAndEnd;
+  sigemptyset(&action.sa_mask);
+  for (int signalNumber : kInterrupts) sigaddset(&action.sa_mask, signalNumber);
+  for (int i = 0; i < 3; ++i) {
+    sigaction(kInterrupts[i], nullptr, &earlierActions[i]);
+    // A program started with the signal ignored (nohup, a background job)
+    // keeps ignoring it.
+    if (earlierActions[i].sa_handler == SIG_IGN) continue;
+    sigaction(kInterrupts[i], &action, nullptr);
+  }
+}
+
+// Makes a finished rename survive a power cut. Best effort: the new file has
+// already replaced the earlier one, so there is nothing left to report to.
+void syncFolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return;
+  fsync(descriptor);
+  close(descriptor);
+}
+
+}  // namespace
 
 bool stdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
 
@@ -30,11 +89,31 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
     reason = std::strerror(errno);
     return false;
   }
-  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
+  if (std::rename(from.c_str(), to.c_str()) == 0) {
+    syncFolderOf(to);
+    return true;
+  }
   reason = std::strerror(errno);
   return false;
 }
 
 std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
+
+bool flushToDisk(std::FILE* file, std::string& reason) {
+  errno = 0;
+  if (std::fflush(file) == 0 && fsync(fileno(file)) == 0) return true;
+  reason = std::strerror(errno ? errno : EIO);
+  return false;
+}
+
+void markTemporaryFile(const std::string& path) {
+  installInterruptHandlers();
+  markedPath.store(nullptr);
+  markedNames[nextMarkedName] = path;
+  markedPath.store(markedNames[nextMarkedName].c_str());
+  nextMarkedName ^= 1;
+}
+
+void unmarkTemporaryFile() { markedPath.store(nullptr); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }

@@ -2,15 +2,53 @@
 #include <conio.h>
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 
 #include "platform/platform.h"
 
 namespace {
+
+// The temporary file an interrupt removes. The console runs its control
+// handler on a thread of its own while the writer goes on, so each new name
+// goes into the buffer that was not published last and is then published in
+// one atomic store.
+std::string markedNames[2];
+int nextMarkedName = 0;
+std::atomic<const char*> markedPath{nullptr};
+
+BOOL WINAPI removeMarkedFile(DWORD) {
+  // The writer's handle allows the removal (see createNewFile); the name goes
+  // at once or when the ending process closes the handle.
+  if (const char* path = markedPath.load()) DeleteFileA(path);
+  return FALSE;  // the next handler, at last the system's, ends the program
+}
+
+int errnoFor(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+      return ENOENT;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_INVALID_NAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return EINVAL;
+    default:
+      return EACCES;
+  }
+}
 
 std::string systemMessage(DWORD code) {
   char* buffer = nullptr;
@@ -76,13 +114,45 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
 }
 
 std::FILE* createNewFile(const std::string& path) {
-  // The C library Windows programs share ignores fopen's "x" and would empty
-  // an existing file, so the exclusive create goes through _open.
-  const int descriptor = _open(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY, _S_IREAD | _S_IWRITE);
-  if (descriptor < 0) return nullptr;
+  // CREATE_NEW makes the create exclusive, which the C library's "x" is not
+  // here. Sharing the removal lets Ctrl+C delete the file while the writer
+  // still holds it open.
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = errnoFor(GetLastError());
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    errno = EMFILE;
+    return nullptr;
+  }
   std::FILE* file = _fdopen(descriptor, "wb");
   if (!file) _close(descriptor);
   return file;
 }
+
+bool flushToDisk(std::FILE* file, std::string& reason) {
+  if (std::fflush(file) != 0) {
+    reason = std::strerror(errno ? errno : EIO);
+    return false;
+  }
+  if (FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))))) return true;
+  reason = systemMessage(GetLastError());
+  return false;
+}
+
+void markTemporaryFile(const std::string& path) {
+  static const bool installed = SetConsoleCtrlHandler(removeMarkedFile, TRUE) != 0;
+  static_cast<void>(installed);
+  markedPath.store(nullptr);
+  markedNames[nextMarkedName] = path;
+  markedPath.store(markedNames[nextMarkedName].c_str());
+  nextMarkedName ^= 1;
+}
+
+void unmarkTemporaryFile() { markedPath.store(nullptr); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }

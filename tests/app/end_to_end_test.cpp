@@ -140,7 +140,7 @@ TEST(EndToEndTest, UnwritableFolderClaimsNothingAndKeepsTheEarlierFile) {
                                     fs::perms::others_read | fs::perms::others_exec);
   const Result result = sandbox.run("4\n", "", prefix);
   EXPECT_EQ(result.status, kExitWriteFailed);
-  EXPECT_EQ(result.err, "cannot write ItemListJillHard.txt: Permission denied\n");
+  EXPECT_EQ(result.err, "mansion-randomizer: cannot write ItemListJillHard.txt: Permission denied\n");
   EXPECT_NE(result.out.find("Writing to ItemListJillHard.txt\n"), std::string::npos);
   EXPECT_EQ(result.out.find("ItemList created!"), std::string::npos);
   EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
@@ -163,7 +163,7 @@ TEST(EndToEndTest, ReadOnlyItemListIsKept) {
   fs::permissions(itemList, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
   const Result result = sandbox.run("", "--character jill --difficulty hard --seed 3", prefix);
   EXPECT_EQ(result.status, kExitWriteFailed);
-  EXPECT_EQ(result.err, "cannot write ItemListJillHard.txt: Permission denied\n");
+  EXPECT_EQ(result.err, "mansion-randomizer: cannot write ItemListJillHard.txt: Permission denied\n");
   EXPECT_EQ(result.out.find("ItemList created!"), std::string::npos);
   EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
   EXPECT_EQ(readFile(itemList), "earlier\r\n");
@@ -179,7 +179,7 @@ TEST(EndToEndTest, FileSizeLimitStopsTheCheatSheetAndKeepsTheEarlierOne) {
   const Result result = sandbox.run("", "--character jill --difficulty normal --seed 3",
                                     "ulimit -f 4 && trap '' XFSZ &&");
   EXPECT_EQ(result.status, kExitWriteFailed);
-  EXPECT_EQ(result.err, "cannot write CheatSheetJillNormal.txt: File too large\n");
+  EXPECT_EQ(result.err, "mansion-randomizer: cannot write CheatSheetJillNormal.txt: File too large\n");
   EXPECT_NE(result.out.find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
   EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
   EXPECT_EQ(readFile(sandbox.work / "CheatSheetJillNormal.txt"), "earlier\r\n");
@@ -279,7 +279,7 @@ TEST(CommandLineEndToEndTest, OutputFolderThatCannotBeCreated) {
   std::ofstream(sandbox.work / "taken") << "a file, not a folder";
   const Result result = sandbox.run("", "--character jill --difficulty normal --output-dir taken/sub");
   EXPECT_EQ(result.status, kExitWriteFailed);
-  EXPECT_EQ(result.err.rfind("cannot create output folder taken/sub: ", 0), 0u) << result.err;
+  EXPECT_EQ(result.err.rfind("mansion-randomizer: cannot create output folder taken/sub: ", 0), 0u) << result.err;
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"taken"}));
 }

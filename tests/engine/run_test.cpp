@@ -135,7 +135,7 @@ TEST(RunFailureTest, FullDiskClaimsNothingAndKeepsBothEarlierFiles) {
   run.keepEarlierFiles();
   EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
   EXPECT_EQ(run.errors.str(),
-            "cannot write " + run.folder.path.string() + "/ItemListJillNormal.txt: No space left on device\n");
+            "mansion-randomizer: cannot write " + run.folder.path.string() + "/ItemListJillNormal.txt: No space left on device\n");
   const std::string console = run.console.str();
   EXPECT_NE(console.find("Writing to ItemListJillNormal.txt\n"), std::string::npos);
   for (const char* claim : {"ItemList created!", "Now writing", "Completed!"}) {
@@ -152,7 +152,7 @@ TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierCheatSheet) {
   run.keepEarlierFiles();
   EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
   EXPECT_EQ(run.errors.str(),
-            "cannot write " + run.folder.path.string() + "/CheatSheetJillNormal.txt: No space left on device\n");
+            "mansion-randomizer: cannot write " + run.folder.path.string() + "/CheatSheetJillNormal.txt: No space left on device\n");
   EXPECT_NE(run.console.str().find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
   EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
   EXPECT_EQ(run.file("ItemListJillNormal.txt"), programRun(RunOptions(), 7u).itemList);
