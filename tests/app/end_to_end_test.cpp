@@ -85,12 +85,16 @@ int64_t seedThatWrote(const RunOptions& options, const std::string& itemList, in
 TEST(EndToEndTest, JillNormalRunThroughTheMenu) {
   Sandbox sandbox;
   const int64_t before = std::time(nullptr);
-  const Result result = sandbox.run("2\n");
+  // Enemies on, the modifier page and back, enemies off: four screen clears,
+  // none of which may leave escape codes in a piped transcript.
+  const Result result = sandbox.run("6\n5\n7\n6\n2\n");
   const int64_t after = std::time(nullptr);
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(result.err, "");
 
-  const std::string head = std::string(kMainPage) +
+  std::string enemiesOn = kMainPage;
+  enemiesOn.replace(enemiesOn.rfind("OFF"), 3, "ON");
+  const std::string head = kMainPage + enemiesOn + kModifierPage + enemiesOn + kMainPage +
                            "Generating ItemList for Jill on Normal Difficulty...\n"
                            "Valid sequence generated!\n"
                            "Number of times the items were randomized before finding a valid sequence:";

@@ -18,6 +18,7 @@
 #include "output/item_list.h"
 #include "output/text_file.h"
 #include "placement/constraint_tables.h"
+#include "placement/generation.h"
 #include "placement/reference_placement.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
@@ -40,6 +41,22 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
   referenceGeneratePlacement(state, random);
   state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw);
   return {formatItemList(state), formatCheatSheet(state), console.str(), random.next()};
+}
+
+// "line N: 'ACTUAL' is stored as 'STORED'" for the first line (or, with a
+// blank as separator, the first number) that differs.
+std::string firstDifference(const std::string& actual, const std::string& stored, char separator = '\n') {
+  std::istringstream a(actual), b(stored);
+  std::string partA, partB;
+  for (int part = 1;; ++part) {
+    const bool moreA = static_cast<bool>(std::getline(a, partA, separator));
+    const bool moreB = static_cast<bool>(std::getline(b, partB, separator));
+    if (!moreA && !moreB) return "same lines, different bytes";
+    if (partA != partB || moreA != moreB) {
+      return (separator == '\n' ? "line " : "number ") + std::to_string(part) + ": '" + (moreA ? partA : "<end>") +
+             "' is stored as '" + (moreB ? partB : "<end>") + "'";
+    }
+  }
 }
 
 void expectSameRun(const RunOptions& options, uint32_t seed) {
@@ -92,6 +109,78 @@ TEST(RunTest, EnemyDrawsComeFirstAndShiftThePlacement) {
   EXPECT_NE(withoutEnemies.itemList.substr(0, 600), withEnemies.itemList.substr(0, 600));
 }
 
+// Files written by the program for fixed seeds and kept in tests/data, made by
+//   mansion-randomizer --seed SEED --character C --difficulty D [--enemies]
+//     [--modifier LIST] --output-dir tests/data/stored-runs/FOLDER
+// Unlike the literal run above they share no table with the program, so a
+// changed catalogue row, lock, room or draw shows up here. Regenerate them
+// only for a change that is meant to alter the files the trainer reads.
+TEST(RunTest, StoredRunsAreReproducedByteForByte) {
+  const struct {
+    const char* folder;
+    uint32_t seed;
+    bool chris, hard, enemies;
+    const char* modifiers;  // the digits of the modifiers switched on
+  } runs[] = {
+      {"jill-normal-1", 1u, false, false, false, ""},
+      {"jill-normal-0-enemies", 0u, false, false, true, ""},
+      {"jill-normal-1733600000-enemies-m1-m4-m6", 1733600000u, false, false, true, "146"},
+      {"jill-hard-5", 5u, false, true, false, ""},
+      {"jill-hard-4294967295-m5", 4294967295u, false, true, false, "5"},
+      {"jill-hard-2024-enemies-m1-m2-m3-m4-m5-m6", 2024u, false, true, true, "123456"},
+      {"chris-normal-11", 11u, true, false, false, ""},
+      {"chris-normal-13-enemies-m2-m3", 13u, true, false, true, "23"},
+      {"chris-hard-2", 2u, true, true, false, ""},
+      {"chris-hard-13-enemies-m5-m6", 13u, true, true, true, "56"},
+  };
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.folder);
+    RunOptions options;
+    options.character = run.chris;
+    options.hardDifficulty = run.hard;
+    options.enemyRandomizer = run.enemies;
+    const std::string modifiers = run.modifiers;
+    bool* const switches[] = {&options.healingToJunk,    &options.ammoToJunk,          &options.inkRibbonsToJunk,
+                              &options.defenceToJunk,    &options.allToSelfDefenseGun, &options.armedFuelCapsule};
+    for (char digit : modifiers) *switches[digit - '1'] = true;
+    const std::filesystem::path stored = std::filesystem::path(STORED_RUNS_DIR) / run.folder;
+    const std::string itemList = readFile(stored / itemListFileName(options));
+    const std::string cheatSheet = readFile(stored / cheatSheetFileName(options));
+    ASSERT_FALSE(itemList.empty() || cheatSheet.empty()) << "missing in " << stored;
+    const Files actual = programRun(options, run.seed);
+    // Whole files, CR LF included; the first differing line makes the failure readable.
+    EXPECT_TRUE(actual.itemList == itemList) << firstDifference(actual.itemList, itemList);
+    EXPECT_TRUE(actual.cheatSheet == cheatSheet) << firstDifference(actual.cheatSheet, cheatSheet);
+  }
+}
+
+// A wrong zone in one catalogue row only changes runs whose search happens to
+// try a key item in that slot: a few in a hundred. So Jill on Normal is also
+// kept for 200 seeds, one line each: the seed, then the item list's numbers.
+TEST(RunTest, StoredJillNormalSeedsAreReproduced) {
+  std::istringstream lines(readFile(std::filesystem::path(STORED_RUNS_DIR) / "jill-normal-seeds-1000-1199.txt"));
+  int runs = 0;
+  for (std::string line; std::getline(lines, line); ++runs) {
+    const size_t space = line.find(' ');
+    const uint32_t seed = static_cast<uint32_t>(std::stoul(line.substr(0, space)));
+    // The run's own steps without writing the files, which the runs above
+    // already do: 200 flushes to the disk would cost seconds.
+    GenerationState state;
+    std::ostringstream console;
+    state.console = &console;
+    state.random.reseed(seed);
+    buildSlotCatalogue(state);
+    buildConstraintTables(state);
+    ASSERT_TRUE(generatePlacement(state));
+    std::string numbers = formatItemList(state);
+    for (size_t end; (end = numbers.find("\r\n")) != std::string::npos;) numbers.replace(end, 2, " ");
+    numbers.pop_back();
+    EXPECT_TRUE(numbers == line.substr(space + 1)) << "seed " << seed << ": " << firstDifference(numbers, line.substr(space + 1), ' ');
+    if (kSlowBuild && runs == 20) break;
+  }
+  EXPECT_GE(runs, 20);
+}
+
 // Creates the temporary file for real but hands back a stream on /dev/full,
 // so every byte written to it fails as on a full disk.
 std::FILE* createOnFullDisk(const std::string& path) {
@@ -134,8 +223,8 @@ TEST(RunFailureTest, FullDiskClaimsNothingAndKeepsBothEarlierFiles) {
   FailingRun run(createOnFullDisk);
   run.keepEarlierFiles();
   EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
-  EXPECT_EQ(run.errors.str(),
-            "mansion-randomizer: cannot write " + run.folder.path.string() + "/ItemListJillNormal.txt: No space left on device\n");
+  EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
+                                  "/ItemListJillNormal.txt: No space left on device\n");
   const std::string console = run.console.str();
   EXPECT_NE(console.find("Writing to ItemListJillNormal.txt\n"), std::string::npos);
   for (const char* claim : {"ItemList created!", "Now writing", "Completed!"}) {
@@ -151,8 +240,8 @@ TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierCheatSheet) {
   FailingRun run(createCheatSheetOnFullDisk);
   run.keepEarlierFiles();
   EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
-  EXPECT_EQ(run.errors.str(),
-            "mansion-randomizer: cannot write " + run.folder.path.string() + "/CheatSheetJillNormal.txt: No space left on device\n");
+  EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
+                                  "/CheatSheetJillNormal.txt: No space left on device\n");
   EXPECT_NE(run.console.str().find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
   EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
   EXPECT_EQ(run.file("ItemListJillNormal.txt"), programRun(RunOptions(), 7u).itemList);
