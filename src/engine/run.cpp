@@ -28,7 +28,8 @@ bool prepareOutputDirectory(GenerationState& state, const std::string& directory
   std::error_code failure;
   std::filesystem::create_directories(directory, failure);
   if (failure) {
-    *state.errors << kMessagePrefix << "cannot create output folder " << directory << ": " << failure.message() << std::endl;
+    *state.errors << kMessagePrefix << "cannot create output folder " << directory << ": " << failure.message()
+                  << std::endl;
     return false;
   }
   state.outputDirectory = directory;

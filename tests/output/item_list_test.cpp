@@ -46,7 +46,8 @@ TEST(ItemListTest, WriteFailureClaimsNothing) {
   state.outputDirectory = (folder / "file").string();
   EXPECT_FALSE(writeItemListFile(state));
   EXPECT_EQ(console.str(), "Writing to ItemListJillNormal.txt\n");
-  EXPECT_EQ(errors.str(), "mansion-randomizer: cannot write " + state.outputDirectory + "/ItemListJillNormal.txt: Not a directory\n");
+  EXPECT_EQ(errors.str(),
+            "mansion-randomizer: cannot write " + state.outputDirectory + "/ItemListJillNormal.txt: Not a directory\n");
 
   state.outputDirectory = folder.string();
   console.str("");

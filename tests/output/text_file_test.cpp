@@ -62,7 +62,8 @@ TEST(TextFileTest, WriteOutputFileReportsOneLineOnErrors) {
   std::ofstream(folder.path / "plain-file") << "not a folder";
   state.outputDirectory = (folder.path / "plain-file").string();
   EXPECT_FALSE(writeOutputFile(state, "ItemListJillHard.txt", "1\r\n"));
-  EXPECT_EQ(errors.str(), "mansion-randomizer: cannot write " + state.outputDirectory + "/ItemListJillHard.txt: Not a directory\n");
+  EXPECT_EQ(errors.str(),
+            "mansion-randomizer: cannot write " + state.outputDirectory + "/ItemListJillHard.txt: Not a directory\n");
 }
 
 }  // namespace
