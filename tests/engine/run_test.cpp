@@ -8,8 +8,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
 #include "enemies/reference_enemy_assignment.h"
@@ -93,47 +95,35 @@ TEST(RunTest, EnemyDrawsComeFirstAndShiftThePlacement) {
   EXPECT_NE(withoutEnemies.itemList.substr(0, 600), withEnemies.itemList.substr(0, 600));
 }
 
-// Files written by the program for fixed seeds and kept in tests/data, made by
-//   mansion-randomizer --seed SEED --character C --difficulty D [--enemies]
-//     [--modifier LIST] --output-dir tests/data/stored-runs/FOLDER
-// Unlike the literal run above they share no table with the program, so a
-// changed catalogue row, lock, room or draw shows up here. Regenerate them
-// only for a change that is meant to alter the files the trainer reads.
+// Files the program wrote with these arguments plus --output-dir FOLDER, kept
+// in tests/data/stored-runs. Unlike the literal run above they share no table
+// with the program, so a changed catalogue row, lock, room or draw shows up
+// here. Regenerate them only for a change meant to alter what the trainer reads.
 TEST(RunTest, StoredRunsAreReproducedByteForByte) {
-  const struct {
-    const char* folder;
-    uint32_t seed;
-    bool chris, hard, enemies;
-    const char* modifiers;  // the digits of the modifiers switched on
-  } runs[] = {
-      {"jill-normal-1", 1u, false, false, false, ""},
-      {"jill-normal-0-enemies", 0u, false, false, true, ""},
-      {"jill-normal-1733600000-enemies-m1-m4-m6", 1733600000u, false, false, true, "146"},
-      {"jill-hard-5", 5u, false, true, false, ""},
-      {"jill-hard-4294967295-m5", 4294967295u, false, true, false, "5"},
-      {"jill-hard-2024-enemies-m1-m2-m3-m4-m5-m6", 2024u, false, true, true, "123456"},
-      {"chris-normal-11", 11u, true, false, false, ""},
-      {"chris-normal-13-enemies-m2-m3", 13u, true, false, true, "23"},
-      {"chris-hard-2", 2u, true, true, false, ""},
-      {"chris-hard-13-enemies-m5-m6", 13u, true, true, true, "56"},
+  const char* const runs[][2] = {
+      {"jill-normal-1", "--seed 1 --character jill --difficulty normal"},
+      {"jill-normal-0-enemies", "--seed 0 --character jill --difficulty normal --enemies"},
+      {"jill-normal-1733600000-enemies-m1-m4-m6",
+       "--seed 1733600000 --character jill --difficulty normal --enemies --modifier 1,4,6"},
+      {"jill-hard-5", "--seed 5 --character jill --difficulty hard"},
+      {"jill-hard-4294967295-m5", "--seed 4294967295 --character jill --difficulty hard --modifier 5"},
+      {"jill-hard-2024-enemies-m1-m2-m3-m4-m5-m6",
+       "--seed 2024 --character jill --difficulty hard --enemies --modifier 1,2,3,4,5,6"},
+      {"chris-normal-11", "--seed 11 --character chris --difficulty normal"},
+      {"chris-normal-13-enemies-m2-m3", "--seed 13 --character chris --difficulty normal --enemies --modifier 2,3"},
+      {"chris-hard-2", "--seed 2 --character chris --difficulty hard"},
+      {"chris-hard-13-enemies-m5-m6", "--seed 13 --character chris --difficulty hard --enemies --modifier 5,6"},
   };
   for (const auto& run : runs) {
-    SCOPED_TRACE(run.folder);
-    RunOptions options;
-    options.character = run.chris;
-    options.hardDifficulty = run.hard;
-    options.enemyRandomizer = run.enemies;
-    const std::string modifiers = run.modifiers;
-    bool* const switches[] = {&options.healingToJunk,    &options.ammoToJunk,          &options.inkRibbonsToJunk,
-                              &options.defenceToJunk,    &options.allToSelfDefenseGun, &options.armedFuelCapsule};
-    for (char digit : modifiers) *switches[digit - '1'] = true;
-    const std::filesystem::path stored = std::filesystem::path(STORED_RUNS_DIR) / run.folder;
-    const std::string itemList = readFile(stored / itemListFileName(options));
-    const std::string cheatSheet = readFile(stored / cheatSheetFileName(options));
-    ASSERT_FALSE(itemList.empty() || cheatSheet.empty()) << "missing in " << stored;
-    const Files actual = programRun(options, run.seed);
-    EXPECT_EQ(actual.itemList, itemList);  // whole files, CR LF included
-    EXPECT_EQ(actual.cheatSheet, cheatSheet);
+    SCOPED_TRACE(run[1]);
+    std::istringstream words(run[1]);
+    CommandLine commandLine;
+    std::string error;
+    ASSERT_TRUE(parseCommandLine({std::istream_iterator<std::string>(words), {}}, commandLine, error)) << error;
+    const std::filesystem::path stored = std::filesystem::path(STORED_RUNS_DIR) / run[0];
+    const Files actual = programRun(commandLine.options, commandLine.seed);
+    EXPECT_EQ(actual.itemList, readFile(stored / itemListFileName(commandLine.options)));  // CR LF included
+    EXPECT_EQ(actual.cheatSheet, readFile(stored / cheatSheetFileName(commandLine.options)));
   }
 }
 
