@@ -210,8 +210,8 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
     if (slot < 0 || locked == state.lockTable.end()) continue;
     const Zone zone = zoneOf(state, slot);
     if (std::find(locked->second.begin(), locked->second.end(), zone) == locked->second.end()) continue;
-    problems.push_back(nameOf(state, key) + " lies behind the lock it opens: " + slotPlace(state, slot) + " is in zone " +
-                       std::to_string(zone));
+    problems.push_back(nameOf(state, key) + " lies behind the lock it opens: in " + slotPlace(state, slot) + " (zone " +
+                       std::to_string(zone) + ")");
   }
 
   LoopSearch search(state);
