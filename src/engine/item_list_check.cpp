@@ -12,8 +12,8 @@
 #include <system_error>
 
 #include "catalogue/slot_catalogue.h"
-#include "engine/run.h"
 #include "enemies/enemy_room_table.h"
+#include "engine/run.h"
 #include "modifiers/item_modifiers.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
@@ -106,37 +106,43 @@ std::string loopProblem(const GenerationState& state, const std::vector<SlotInde
 // Whether entering `zone` needs `key`, directly or through keys that no step
 // of the route collects. `seen` keeps the walk finite on loops.
 bool zoneNeeds(const GenerationState& state, Zone zone, SlotIndex key, const std::vector<bool>& collected,
-               std::set<Zone>& seen) {
+               const std::vector<SlotIndex>& holder, std::set<Zone>& seen) {
   if (!seen.insert(zone).second) return false;
   for (int32_t needed : keysNeededFor(state, zone)) {
     if (needed == key) return true;
     if (needed < 0 || needed > kSlotCount || collected[static_cast<std::size_t>(needed)]) continue;
-    const SlotIndex slot = slotHolding(state.placement, needed);
-    if (slot >= 0 && zoneNeeds(state, zoneOf(state, slot), key, collected, seen)) return true;
+    const SlotIndex slot = holder[static_cast<std::size_t>(needed)];
+    if (slot >= 0 && zoneNeeds(state, zoneOf(state, slot), key, collected, holder, seen)) return true;
   }
   return false;
 }
 
 std::string missingKeyProblem(const GenerationState& state, SlotIndex key, const KeyRoute& route) {
+  std::vector<SlotIndex> holder(kSlotCount + 1);
+  for (SlotIndex item = 0; item <= kSlotCount; ++item)
+    holder[static_cast<std::size_t>(item)] = slotHolding(state.placement, item);
   std::vector<bool> collected(kSlotCount + 1, false);
   for (const auto& step : route.steps) {
     for (const KeyPickup& pickup : step) collected[static_cast<std::size_t>(pickup.item)] = true;
   }
-  // Zones with slots, in order of their first slot, and their rooms.
-  std::vector<Zone> zones;
+  // Zones with slots, in order of their first slot, and their rooms; each
+  // zone is judged once.
+  std::vector<Zone> zones, judged;
   std::vector<std::vector<std::string>> rooms;
   const std::vector<const char*> roomOf = cheatSheetRooms(state.options);
   for (SlotIndex slot = 0; slot < kSlotCount; ++slot) {
     const Zone zone = zoneOf(state, slot);
-    std::set<Zone> seen;
-    if (!zoneNeeds(state, zone, key, collected, seen)) continue;
-    const auto found = std::find(zones.begin(), zones.end(), zone);
-    const std::size_t index = static_cast<std::size_t>(found - zones.begin());
-    if (found == zones.end()) {
-      zones.push_back(zone);
-      rooms.emplace_back();
+    if (std::find(judged.begin(), judged.end(), zone) == judged.end()) {
+      judged.push_back(zone);
+      std::set<Zone> seen;
+      if (zoneNeeds(state, zone, key, collected, holder, seen)) {
+        zones.push_back(zone);
+        rooms.emplace_back();
+      }
     }
-    std::vector<std::string>& names = rooms[index];
+    const auto found = std::find(zones.begin(), zones.end(), zone);
+    if (found == zones.end()) continue;
+    std::vector<std::string>& names = rooms[static_cast<std::size_t>(found - zones.begin())];
     if (std::find(names.begin(), names.end(), roomOf[static_cast<std::size_t>(slot)]) == names.end()) {
       names.push_back(roomOf[static_cast<std::size_t>(slot)]);
     }

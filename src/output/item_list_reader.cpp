@@ -84,9 +84,9 @@ bool readItemList(const std::string& bytes, ItemListContents& contents, ItemList
     }
     int32_t entry = 0;
     if (!plainNumber(lines[slot], kExtraNameIndex, entry)) {
-      return fail(fault, slot + 1,
-                  "expected a catalogue entry from 0 to " + std::to_string(kExtraNameIndex) + ", found " +
-                      quoted(lines[slot]));
+      return fail(
+          fault, slot + 1,
+          "expected a catalogue entry from 0 to " + std::to_string(kExtraNameIndex) + ", found " + quoted(lines[slot]));
     }
     contents.placement.push_back(entry);
   }
@@ -105,13 +105,14 @@ bool readItemList(const std::string& bytes, ItemListContents& contents, ItemList
   std::size_t room = 0;
   for (const auto& [name, candidates] : table) {
     if (line == lines.size()) {
-      return fail(fault, line + 1,
-                  "the enemy block ends after " + std::to_string(room) + " of " + std::to_string(table.size()) +
-                      " rooms");
+      return fail(
+          fault, line + 1,
+          "the enemy block ends after " + std::to_string(room) + " of " + std::to_string(table.size()) + " rooms");
     }
     EnemyCode code = 0;
     if (!plainNumber(lines[line], 10, code) || code < 1) {
-      return fail(fault, line + 1, "expected an enemy code from 1 to 10 for " + name + ", found " + quoted(lines[line]));
+      return fail(fault, line + 1,
+                  "expected an enemy code from 1 to 10 for " + name + ", found " + quoted(lines[line]));
     }
     if (std::find(candidates.begin(), candidates.end(), code) == candidates.end()) {
       return fail(fault, line + 1, name + " does not allow enemy code " + codeName(code));

@@ -312,7 +312,8 @@ TEST(CommandLineEndToEndTest, KeyRouteAndCheckOfTheFilesTheSeedLineNames) {
   EXPECT_EQ(readFile(sandbox.work / "KeyRouteJillHard.txt"), route);
   const Result other = sandbox.run("", "--check ItemListJillHard.txt --seed 43 --enemies --modifier 6");
   EXPECT_EQ(other.status, kExitCheckDiffers);
-  EXPECT_NE(other.out.find("ItemListJillHard.txt is not the file of: mansion-randomizer --seed 43 "), std::string::npos);
+  EXPECT_NE(other.out.find("ItemListJillHard.txt is not the file of: mansion-randomizer --seed 43 "),
+            std::string::npos);
 
   // An edited copy: the reason, by line, on standard error.
   std::ofstream(sandbox.work / "copy.txt", std::ios::binary) << bytes.substr(0, bytes.rfind('\n', bytes.size() - 2) + 1)

@@ -136,8 +136,8 @@ TEST(ItemListCheckTest, EditedFilesFailWithTheirMessage) {
   longer.push_back("");
   // Lines of the room with the tyrants and of another room that allows them:
   // the Attic, or the Art Room when the Attic has them.
-  const size_t tyrants = static_cast<size_t>(std::find(withEnemies.begin() + 181, withEnemies.end(), "3") -
-                                             withEnemies.begin()) + 1;
+  const size_t tyrants =
+      static_cast<size_t>(std::find(withEnemies.begin() + 181, withEnemies.end(), "3") - withEnemies.begin()) + 1;
   const size_t otherTyrants = tyrants == 184 ? 183 : 184;
 
   struct Case {
@@ -161,10 +161,16 @@ TEST(ItemListCheckTest, EditedFilesFailWithTheirMessage) {
        "line 180: the file ends after 179 of 180 slot lines"},
       {"entry past the catalogue", jillNormal, replaced(base, 9, "181"),
        "line 9: expected a catalogue entry from 0 to 180, found '181'"},
-      {"leading zero", jillNormal, replaced(base, 9, "07"), "line 9: expected a catalogue entry from 0 to 180, found '07'"},
+      {"leading zero", jillNormal, replaced(base, 9, "07"),
+       "line 9: expected a catalogue entry from 0 to 180, found '07'"},
       {"control bytes", jillNormal, replaced(base, 2, std::string("\x01\xff\\ 1234567890123456789012345", 28)),
        "line 2: expected a catalogue entry from 0 to 180, found '\\x01\\xff\\x5c 12345678901234567890...'"},
-      {"not the enemy header", jillNormal, [&] { auto l = base; l.push_back("ENEMYRANDODATA "); return l; }(),
+      {"not the enemy header", jillNormal,
+       [&] {
+         auto l = base;
+         l.push_back("ENEMYRANDODATA ");
+         return l;
+       }(),
        "line 181: expected ENEMYRANDODATA or the end of the file, found 'ENEMYRANDODATA '"},
       {"enemy block cut off", jillHard, cut, "line 201: the enemy block ends after 19 of 53 rooms"},
       {"line after the enemy block", jillHard, longer, "line 235: the file goes on after the enemy block"},
