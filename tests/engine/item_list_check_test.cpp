@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "catalogue/slot_catalogue.h"
+#include "enemies/enemy_room_table.h"
 #include "engine/run.h"
 #include "item_list_input_check.h"
 #include "output/cheat_sheet.h"
@@ -139,6 +140,12 @@ TEST(ItemListCheckTest, EditedFilesFailWithTheirMessage) {
   const size_t tyrants =
       static_cast<size_t>(std::find(withEnemies.begin() + 181, withEnemies.end(), "3") - withEnemies.begin()) + 1;
   const size_t otherTyrants = tyrants == 184 ? 183 : 184;
+  // The tyrants' room given an ordinary code of its own list instead.
+  EnemyRoomTable rooms;
+  loadEnemyRoomTable(rooms);
+  const std::vector<EnemyCode>& tyrantsRoom = std::next(rooms.begin(), static_cast<long>(tyrants) - 182)->second;
+  const EnemyCode ordinary = *std::find_if(tyrantsRoom.begin(), tyrantsRoom.end(),
+                                           [](EnemyCode code) { return code != 3 && code != 7 && code != 10; });
 
   struct Case {
     const char* what;
@@ -180,12 +187,12 @@ TEST(ItemListCheckTest, EditedFilesFailWithTheirMessage) {
        "line 182: expected an enemy code from 1 to 10 for Aqua Ring Walkway, found '0'"},
       {"once-only code twice", jillHard, replaced(withEnemies, otherTyrants, "3"),
        "line " + std::to_string(std::max(tyrants, otherTyrants)) + ": enemy code 3 (TYRANTS) goes to one room only"},
+      {"once-only code in no room", jillHard, replaced(withEnemies, tyrants, std::to_string(ordinary)),
+       "line 234: no room has enemy code 3 (TYRANTS), which one room must have"},
   };
   for (const Case& c : cases) {
-    std::vector<std::string> lines = c.lines;
-    const std::string result = verdict(joinLines(lines), c.options);
+    const std::string result = verdict(joinLines(c.lines), c.options);
     EXPECT_NE(result.find(c.expected), std::string::npos) << c.what << ":\n" << result;
-    EXPECT_FALSE(result.empty()) << c.what;
   }
   // The key removed: its own message, as modifier 5 writes it.
   std::vector<std::string> removed = base;
