@@ -51,8 +51,9 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
       hasValue = true;
     }
     const bool takesValue = name == "--seed" || name == "--character" || name == "--difficulty" ||
-                            name == "--modifier" || name == "--output-dir";
-    const bool isSwitch = name == "--help" || name == "-h" || name == "--version" || name == "--enemies";
+                            name == "--modifier" || name == "--output-dir" || name == "--check";
+    const bool isSwitch = name == "--help" || name == "-h" || name == "--version" || name == "--enemies" ||
+                          name == "--key-route";
     if (!takesValue && !isSwitch) {
       error = "unknown option '" + arguments[i] + "'";
       return false;
@@ -114,6 +115,14 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
         start = comma + 1;
       }
       replacesMenu = true;
+    } else if (name == "--key-route") {
+      result.keyRoute = true;
+    } else if (name == "--check") {
+      if (value.empty()) {
+        error = "option --check needs a file";
+        return false;
+      }
+      result.checkFile = value;
     } else {  // --output-dir
       if (value.empty()) {
         error = "option --output-dir needs a folder";
@@ -123,6 +132,10 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
     }
   }
   if (result.help || result.version) return true;
+  result.characterGiven = hasCharacter;
+  result.difficultyGiven = hasDifficulty;
+  // A check takes its setting from the file name; the options only fill in.
+  if (!result.checkFile.empty()) return true;
   if (replacesMenu && !(hasCharacter && hasDifficulty)) {
     error = !hasCharacter && !hasDifficulty ? "missing --character and --difficulty"
             : !hasCharacter                 ? "missing --character"
@@ -132,6 +145,19 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
   }
   result.skipMenu = replacesMenu;
   return true;
+}
+
+CheckRequest checkRequestFor(const CommandLine& commandLine) {
+  CheckRequest request;
+  request.file = commandLine.checkFile;
+  request.characterGiven = commandLine.characterGiven;
+  request.difficultyGiven = commandLine.difficultyGiven;
+  request.options = commandLine.options;
+  request.hasSeed = commandLine.hasSeed;
+  request.seed = commandLine.seed;
+  request.keyRoute = commandLine.keyRoute;
+  request.outputDirectory = commandLine.outputDirectory;
+  return request;
 }
 
 std::string usageText() {
@@ -149,7 +175,15 @@ std::string usageText() {
          "                          3 ink ribbons to junk       4 defence items to junk\n"
          "                          5 all non-key items to the self-defence gun\n"
          "                          6 armed fuel supply capsule\n"
-         "  --output-dir DIR      write the two files into DIR (created if missing)\n"
+         "  --output-dir DIR      write the files into DIR (created if missing)\n"
+         "  --key-route           also write KeyRoute<Character><Difficulty>.txt: the key items\n"
+         "                          in the order they can be collected\n"
+         "  --check FILE          check an item list instead of generating one: can its run be\n"
+         "                          completed? The character and difficulty come from the file\n"
+         "                          name, or from --character and --difficulty; with --seed (and\n"
+         "                          --enemies, --modifier) also says whether it is exactly that\n"
+         "                          seed's file; with --key-route writes its key route beside it\n"
+         "                          (or into --output-dir). The file is never changed.\n"
          "  --help                show this text\n"
          "  --version             show the program's version\n"
          "\n"
@@ -158,9 +192,14 @@ std::string usageText() {
          "  mansion-randomizer --character chris --difficulty normal --seed 12345\n"
          "  mansion-randomizer --character jill --difficulty hard --enemies --modifier 1,3 --modifier 6\n"
          "  mansion-randomizer --character chris --difficulty hard --output-dir runs/race1\n"
+         "  mansion-randomizer --check ItemListChrisHard.txt --seed 12345 --key-route\n"
          "\n"
          "Exit status: 0 the files were written, 1 a file could not be written,\n"
          "2 bad arguments, 3 the input ended before a run was chosen,\n"
          "4 no valid sequence was found within " +
-         std::to_string(kAttemptLimit) + " attempts (nothing written).\n";
+         std::to_string(kAttemptLimit) +
+         " attempts (nothing written);\n"
+         "with --check: 0 the run can be completed (and is the seed's, with --seed),\n"
+         "5 the file cannot be read or is not an item list, 6 the run cannot be completed,\n"
+         "7 the run can be completed but is not the one --seed and the options give.\n";
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/item_list_check.h"
 #include "state/generation_state.h"
 
 // What the command line asked for. With no arguments everything is unset and
@@ -17,11 +18,20 @@ struct CommandLine {
   bool skipMenu = false;
   RunOptions options;
   std::string outputDirectory;
+  // --key-route: also write the key route file.
+  bool keyRoute = false;
+  // --check FILE: check that item list instead of generating one.
+  std::string checkFile;
+  bool characterGiven = false;
+  bool difficultyGiven = false;
 };
 
 // Parses the arguments after the program name. Returns false with a one-line
 // `error` (no program name, no usage) when they cannot be used.
 bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& result, std::string& error);
+
+// What --check is to do, from a parsed command line with checkFile set.
+CheckRequest checkRequestFor(const CommandLine& commandLine);
 
 // The text --help prints.
 std::string usageText();

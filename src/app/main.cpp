@@ -6,6 +6,7 @@
 #include "state/generation_state.h"
 #include "app/menu.h"
 #include "platform/platform.h"
+#include "engine/item_list_check.h"
 #include "engine/run.h"
 
 int main(int argc, char** argv) {
@@ -24,7 +25,9 @@ int main(int argc, char** argv) {
     std::cout << "mansion-randomizer " << state.version << std::endl;
     return kExitSuccess;
   }
+  if (!commandLine.checkFile.empty()) return checkItemListFile(state, checkRequestFor(commandLine));
   state.smartTerminal = stdoutIsTerminal();
+  state.writeKeyRoute = commandLine.keyRoute;
 
   if (commandLine.skipMenu) {
     state.options = commandLine.options;

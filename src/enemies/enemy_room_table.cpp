@@ -71,9 +71,11 @@ constexpr EnemyRoomRow kEnemyRoomRows[kEnemyRoomCount] = {
 
 }  // namespace
 
-void buildEnemyRoomTable(GenerationState& state) {
+void buildEnemyRoomTable(GenerationState& state) { loadEnemyRoomTable(state.enemyRoomTable); }
+
+void loadEnemyRoomTable(EnemyRoomTable& table) {
   for (const EnemyRoomRow& row : kEnemyRoomRows) {
-    std::vector<EnemyCode>& candidates = state.enemyRoomTable[row.name];
+    std::vector<EnemyCode>& candidates = table[row.name];
     candidates.clear();
     for (EnemyCode code : row.candidates) {
       if (code == 0) break;

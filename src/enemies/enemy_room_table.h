@@ -9,3 +9,6 @@ constexpr int kEnemyRoomCount = 53;
 // Loads every room's candidate list into state.enemyRoomTable, inserting rooms
 // that are absent and replacing the whole list of rooms that are present.
 void buildEnemyRoomTable(GenerationState& state);
+
+// The same load into any table, e.g. one that checks a file's enemy block.
+void loadEnemyRoomTable(EnemyRoomTable& table);

@@ -11,12 +11,34 @@
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
 #include "output/text_file.h"
+#include "output/key_route_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
 
 std::string generatingLine(const RunOptions& options) {
   return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
          " Difficulty...";
+}
+
+std::string reproducingCommand(const RunOptions& options, uint32_t seed) {
+  std::string command = "mansion-randomizer --seed " + std::to_string(seed) + " --character " +
+                        (options.character ? "chris" : "jill") + " --difficulty " +
+                        (options.hardDifficulty ? "hard" : "normal");
+  if (options.enemyRandomizer) command += " --enemies";
+  // Numbered as on the modifier page and as --modifier takes them.
+  const bool modifiers[] = {options.healingToJunk,  options.ammoToJunk,          options.inkRibbonsToJunk,
+                            options.defenceToJunk,  options.allToSelfDefenseGun, options.armedFuelCapsule};
+  std::string list;
+  for (int k = 0; k < 6; ++k) {
+    if (!modifiers[k]) continue;
+    list += (list.empty() ? "" : ",") + std::to_string(k + 1);
+  }
+  if (!list.empty()) command += " --modifier " + list;
+  return command;
+}
+
+std::string seedLine(const RunOptions& options, uint32_t seed) {
+  return "Seed " + std::to_string(seed) + "; the same files again: " + reproducingCommand(options, seed);
 }
 
 uint32_t clockSeed() {
@@ -36,7 +58,7 @@ bool prepareOutputDirectory(GenerationState& state, const std::string& directory
   return true;
 }
 
-int runGeneration(GenerationState& state, uint32_t seed) {
+bool generateRun(GenerationState& state, uint32_t seed) {
   state.random.reseed(seed);
   buildSlotCatalogue(state);
   buildConstraintTables(state);
@@ -47,13 +69,21 @@ int runGeneration(GenerationState& state, uint32_t seed) {
     *state.errors << "cannot generate ItemList for " << characterName(state.options) << " on "
                   << difficultyName(state.options) << " Difficulty: no valid sequence found in "
                   << state.attemptCount << " attempts; nothing was written" << std::endl;
-    return kExitNoPlacement;
+    return false;
   }
   applyItemModifiers(state);
+  return true;
+}
+
+int runGeneration(GenerationState& state, uint32_t seed) {
+  // Before the search, so a long run shows how to share it at once.
+  printLine(state, seedLine(state.options, seed));
+  if (!generateRun(state, seed)) return kExitNoPlacement;
   // A cheat sheet without its item list would describe a different game, so a
   // failed item list ends the run.
   if (!writeItemListFile(state)) return kExitWriteFailed;
   if (!writeCheatSheet(state)) return kExitWriteFailed;
+  if (state.writeKeyRoute && !writeKeyRouteFile(state)) return kExitWriteFailed;
   printLine(state, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
   return kExitSuccess;
 }

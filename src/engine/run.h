@@ -11,9 +11,19 @@ constexpr int kExitWriteFailed = 1;    // an output file could not be written
 constexpr int kExitBadArguments = 2;   // the command line could not be used
 constexpr int kExitEndOfInput = 3;     // the input ended before a run was chosen
 constexpr int kExitNoPlacement = 4;    // no valid placement within the attempt limit
+constexpr int kExitCheckUnreadable = 5;  // --check: the file cannot be read or is no item list
+constexpr int kExitCheckIncomplete = 6;  // --check: the run the file describes cannot be completed
+constexpr int kExitCheckDiffers = 7;     // --check: not the file --seed and the options give
 
 // "Generating ItemList for Chris on Normal Difficulty..." and its siblings.
 std::string generatingLine(const RunOptions& options);
+
+// The command that gives the same files again, e.g. "mansion-randomizer
+// --seed 5 --character jill --difficulty hard --enemies --modifier 1,6".
+std::string reproducingCommand(const RunOptions& options, uint32_t seed);
+
+// The first console line of every run: the seed and reproducingCommand.
+std::string seedLine(const RunOptions& options, uint32_t seed);
 
 // The generator's seed when none is given: the low 32 bits of the current
 // time in seconds.
@@ -23,8 +33,15 @@ uint32_t clockSeed();
 // empty name keeps the current folder. Reports a failure on state.errors.
 bool prepareOutputDirectory(GenerationState& state, const std::string& directory);
 
-// Carries out the one run for the options already set: seeds the generator,
-// builds the catalogue and tables, generates and writes both files. Returns
+// The generation of a run without its files: seeds the generator, builds the
+// catalogue and tables, assigns the enemies, finds a placement and applies the
+// modifiers. Returns false after reporting on state.errors a generation that
+// reached state.attemptLimit.
+bool generateRun(GenerationState& state, uint32_t seed);
+
+// Carries out the one run for the options already set: prints seedLine, seeds
+// the generator, builds the catalogue and tables, generates and writes both
+// files (and the key route when state.writeKeyRoute is set). Returns
 // kExitSuccess, or kExitWriteFailed after reporting a file that could not be
 // written (then no completion message is printed), or kExitNoPlacement after
 // reporting a generation that reached state.attemptLimit (nothing written).

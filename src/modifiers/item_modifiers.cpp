@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -105,4 +106,29 @@ void applyItemModifiers(GenerationState& state) {
       entry = kExtraNameIndex;
     }
   }
+}
+
+std::vector<int32_t> modifierResults(const std::vector<std::string>& slotNames, int32_t entry) {
+  const auto classesAt = [&slotNames](int32_t value) -> unsigned {
+    if (value < 0 || static_cast<std::size_t>(value) >= slotNames.size()) return 0;
+    return classesOf(slotNames[static_cast<std::size_t>(value)]);
+  };
+  // The steps run in a fixed order, each on what the earlier ones left.
+  std::vector<int32_t> results{entry};
+  if (classesAt(entry) & (kHealthClass | kAmmoClass | kInkRibbonClass | kDefenceClass)) {
+    results.insert(results.end(), std::begin(kJunkEntries), std::end(kJunkEntries));
+  }
+  for (std::size_t k = 0, count = results.size(); k < count; ++k) {
+    if (classesAt(results[k]) & kAnyGunSwapClass) {
+      results.push_back(kSelfDefenseGunEntry);
+      break;
+    }
+  }
+  for (std::size_t k = 0, count = results.size(); k < count; ++k) {
+    if (classesAt(results[k]) & kEmptyFuelCapsuleClass) {
+      results.push_back(kExtraNameIndex);
+      break;
+    }
+  }
+  return results;
 }

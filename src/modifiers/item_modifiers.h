@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "state/generation_state.h"
 
@@ -76,3 +78,7 @@ constexpr int32_t kSelfDefenseGunEntry = 137;
 // state.slotNames). Draws state.random.below(4) exactly once per slot swapped
 // for junk and never otherwise; with every switch off it does nothing at all.
 void applyItemModifiers(GenerationState& state);
+
+// Every catalogue entry some mix of switched-on modifiers can leave in a slot
+// that held `entry` (`entry` itself first), by the names in slotNames.
+std::vector<int32_t> modifierResults(const std::vector<std::string>& slotNames, int32_t entry);

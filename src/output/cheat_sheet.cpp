@@ -77,6 +77,33 @@ bool itemLineAtOwnPlace(int32_t slot, const RunOptions& options) {
   return true;
 }
 
+// Walks the slot section of the cheat sheet in file order: heading(text) for
+// each room heading written, item(slot) for each item line, and
+// omitted(slot) for a slot whose line is left out at its own place.
+template <typename Heading, typename Item, typename Omitted>
+void walkCheatSheet(const RunOptions& options, Heading heading, Item item, Omitted omitted) {
+  std::size_t nextHeading = 0;
+  for (int32_t slot = 0; slot < kSlotCount; ++slot) {
+    if (!options.character) {
+      for (const JillMovedLines& moved : kJillMovedLines) {
+        if (moved.atSlot != slot) continue;
+        if (moved.heading) heading(moved.heading);
+        for (int k = 0; k < moved.slotCount; ++k) item(moved.slots[k]);
+      }
+    }
+    for (; nextHeading < std::size(kCheatSheetHeadings) && kCheatSheetHeadings[nextHeading].slot == slot;
+         ++nextHeading) {
+      const CheatSheetHeading& entry = kCheatSheetHeadings[nextHeading];
+      if (headingWritten(entry.condition, options)) heading(entry.text);
+    }
+    if (itemLineAtOwnPlace(slot, options)) {
+      item(slot);
+    } else if (options.character || !contains(kJillMovedSlots, slot)) {
+      omitted(slot);
+    }
+  }
+}
+
 void writeLine(std::ostream& out, const char* text) { out << text << kLineEnd; }
 
 void writeItemLine(std::ostream& out, const GenerationState& state, int32_t slot) {
@@ -93,30 +120,27 @@ std::string cheatSheetFileName(const RunOptions& options) {
 }
 
 std::string formatCheatSheet(const GenerationState& state) {
-  const RunOptions& options = state.options;
   std::ostringstream out;
   out << state.version << kLineEnd;
   out << "Room names are taken from " << kRoomMapsAddress << kLineEnd;
-
-  std::size_t nextHeading = 0;
-  for (int32_t slot = 0; slot < kSlotCount; ++slot) {
-    if (!options.character) {
-      for (const JillMovedLines& moved : kJillMovedLines) {
-        if (moved.atSlot != slot) continue;
-        if (moved.heading) writeLine(out, moved.heading);
-        for (int k = 0; k < moved.slotCount; ++k) writeItemLine(out, state, moved.slots[k]);
-      }
-    }
-    for (; nextHeading < std::size(kCheatSheetHeadings) && kCheatSheetHeadings[nextHeading].slot == slot;
-         ++nextHeading) {
-      const CheatSheetHeading& heading = kCheatSheetHeadings[nextHeading];
-      if (headingWritten(heading.condition, options)) writeLine(out, heading.text);
-    }
-    if (itemLineAtOwnPlace(slot, options)) writeItemLine(out, state, slot);
-  }
-
-  if (options.enemyRandomizer) writeEnemyPositionsSection(out, state.enemyRoomTable);
+  walkCheatSheet(
+      state.options, [&out](const char* heading) { writeLine(out, heading); },
+      [&out, &state](int32_t slot) { writeItemLine(out, state, slot); }, [](int32_t) {});
+  if (state.options.enemyRandomizer) writeEnemyPositionsSection(out, state.enemyRoomTable);
   return out.str();
+}
+
+std::vector<const char*> cheatSheetRooms(const RunOptions& options) {
+  std::vector<const char*> rooms(kSlotCount, "");
+  const char* current = "";
+  const auto place = [&rooms, &current](int32_t slot) { rooms[static_cast<std::size_t>(slot)] = current; };
+  walkCheatSheet(options, [&current](const char* heading) { current = heading; }, place, place);
+  return rooms;
+}
+
+std::string slotPlace(const GenerationState& state, SlotIndex slot) {
+  const auto index = static_cast<std::size_t>(slot);
+  return std::string(cheatSheetRooms(state.options).at(index)) + ": " + state.slotNames.at(index);
 }
 
 bool writeCheatSheet(GenerationState& state) {

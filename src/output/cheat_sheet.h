@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "state/generation_state.h"
 
@@ -129,6 +130,14 @@ std::string cheatSheetFileName(const RunOptions& options);
 // then the enemy positions when the enemy randomizer is on. Needs the slot
 // catalogue built and a placement of kSlotCount entries, each a catalogue index.
 std::string formatCheatSheet(const GenerationState& state);
+
+// Per slot, the room heading the cheat sheet lists the slot's line under; for
+// a slot whose line is left out, the heading in force at its own place.
+std::vector<const char*> cheatSheetRooms(const RunOptions& options);
+
+// Where slot `slot` lies, as the cheat sheet shows it: its room heading, ": "
+// and the slot's display name, e.g. "BAR: Missing Music".
+std::string slotPlace(const GenerationState& state, SlotIndex slot);
 
 // Prints "Now writing <file name>" and replaces the cheat sheet in
 // state.outputDirectory atomically. On failure one line goes to state.errors,

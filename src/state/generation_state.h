@@ -79,6 +79,8 @@ struct GenerationState {
   std::ostream* errors;
   // Folder the two files are written to; empty means the current folder.
   std::string outputDirectory;
+  // Also write KeyRoute<Character><Difficulty>.txt after the cheat sheet.
+  bool writeKeyRoute = false;
   // Whether a progress line may overprint itself on the console.
   bool smartTerminal = false;
   // How the output writer creates its temporary files; nullptr is the usual

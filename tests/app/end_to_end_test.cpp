@@ -73,15 +73,6 @@ struct Sandbox {
   }
 };
 
-// Finds the clock seed in [from, to] for which an in-process run with the
-// options of `options` writes exactly `itemList`; -1 when none does.
-int64_t seedThatWrote(const RunOptions& options, const std::string& itemList, int64_t from, int64_t to) {
-  for (int64_t seed = from; seed <= to; ++seed) {
-    if (programRun(options, static_cast<uint32_t>(seed)).itemList == itemList) return seed;
-  }
-  return -1;
-}
-
 TEST(EndToEndTest, JillNormalRunThroughTheMenu) {
   Sandbox sandbox;
   const int64_t before = std::time(nullptr);
@@ -94,8 +85,18 @@ TEST(EndToEndTest, JillNormalRunThroughTheMenu) {
 
   std::string enemiesOn = kMainPage;
   enemiesOn.replace(enemiesOn.rfind("OFF"), 3, "ON");
-  const std::string head = kMainPage + enemiesOn + kModifierPage + enemiesOn + kMainPage +
-                           "Generating ItemList for Jill on Normal Difficulty...\n"
+  const std::string generating = kMainPage + enemiesOn + kModifierPage + enemiesOn + kMainPage +
+                                 "Generating ItemList for Jill on Normal Difficulty...\n";
+  ASSERT_EQ(result.out.substr(0, generating.size()), generating);
+  // The seed line names the clock seed and the command that repeats the run.
+  const size_t seedEnd = result.out.find('\n', generating.size());
+  const std::string seedLine = result.out.substr(generating.size(), seedEnd - generating.size());
+  const int64_t seed = std::atoll(seedLine.c_str() + std::string("Seed ").size());
+  EXPECT_GE(seed, before);
+  EXPECT_LE(seed, after);
+  EXPECT_EQ(seedLine, "Seed " + std::to_string(seed) + "; the same files again: mansion-randomizer --seed " +
+                          std::to_string(seed) + " --character jill --difficulty normal");
+  const std::string head = result.out.substr(0, seedEnd + 1) +
                            "Valid sequence generated!\n"
                            "Number of times the items were randomized before finding a valid sequence:";
   ASSERT_EQ(result.out.substr(0, head.size()), head);
@@ -113,11 +114,10 @@ TEST(EndToEndTest, JillNormalRunThroughTheMenu) {
   EXPECT_EQ(result.out.find('\x1b'), std::string::npos);  // no escape codes in a piped run
 
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}));
-  const std::string itemList = readFile(sandbox.work / "ItemListJillNormal.txt");
-  // The program seeds with the clock after the menu: one second in the window
-  // must reproduce the file exactly.
-  RunOptions options;
-  EXPECT_GE(seedThatWrote(options, itemList, before, after), before);
+  // The seed shown gives the same files.
+  const Files again = programRun(RunOptions(), static_cast<uint32_t>(seed));
+  EXPECT_EQ(readFile(sandbox.work / "ItemListJillNormal.txt"), again.itemList);
+  EXPECT_EQ(readFile(sandbox.work / "CheatSheetJillNormal.txt"), again.cheatSheet);
 }
 
 TEST(EndToEndTest, EndOfInputAtTheMenuWritesNothing) {
@@ -199,6 +199,7 @@ TEST(CommandLineEndToEndTest, OptionsReplaceTheMenuAndTheKeyWait) {
   EXPECT_EQ(result.err, "");
   const std::string head =
       "Generating ItemList for Jill on Normal Difficulty...\n"
+      "Seed 42; the same files again: mansion-randomizer --seed 42 --character jill --difficulty normal\n"
       "Valid sequence generated!\n"
       "Number of times the items were randomized before finding a valid sequence:";
   ASSERT_EQ(result.out.substr(0, head.size()), head);
@@ -255,7 +256,7 @@ TEST(CommandLineEndToEndTest, BadArgumentsExitWithStatus2AndWriteNothing) {
   for (const char* arguments :
        {"--bogus", "--seed", "--seed 4294967296", "--seed -5", "--modifier 7 --character chris --difficulty hard",
         "--character bob --difficulty hard", "--character chris --difficulty extreme", "--character chris",
-        "--enemies --output-dir made"}) {
+        "--enemies --output-dir made", "--check"}) {
     const Result result = sandbox.run("2\n", arguments);
     EXPECT_EQ(result.status, kExitBadArguments) << arguments;
     EXPECT_EQ(result.out, "") << arguments;
@@ -286,6 +287,52 @@ TEST(CommandLineEndToEndTest, OutputFolderThatCannotBeCreated) {
   EXPECT_EQ(result.err.rfind("mansion-randomizer: cannot create output folder taken/sub: ", 0), 0u) << result.err;
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"taken"}));
+}
+
+TEST(CommandLineEndToEndTest, KeyRouteAndCheckOfTheFilesTheSeedLineNames) {
+  Sandbox sandbox;
+  const std::string options = " --seed 42 --enemies --modifier 6";
+  const Result run = sandbox.run("", "--character jill --difficulty hard --key-route" + options);
+  ASSERT_EQ(run.status, kExitSuccess) << run.err;
+  EXPECT_EQ(run.out.substr(run.out.find('\n') + 1, run.out.find("Randomizing") - run.out.find('\n') - 1),
+            "Seed 42; the same files again: mansion-randomizer --seed 42 --character jill --difficulty hard "
+            "--enemies --modifier 6\n");
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillHard.txt", "ItemListJillHard.txt",
+                                                       "KeyRouteJillHard.txt"}));
+  const std::string route = readFile(sandbox.work / "KeyRouteJillHard.txt");
+  EXPECT_EQ(route.rfind("Step 1\r\n\t", 0), 0u) << route;
+
+  // The check confirms the file, writes the route beside it on request and
+  // leaves the file as it was.
+  const fs::path itemList = sandbox.work / "ItemListJillHard.txt";
+  const std::string bytes = readFile(itemList);
+  fs::remove(sandbox.work / "KeyRouteJillHard.txt");
+  const Result same = sandbox.run("", "--check ItemListJillHard.txt --key-route" + options);
+  EXPECT_EQ(same.status, kExitSuccess) << same.err;
+  EXPECT_EQ(same.out,
+            "ItemListJillHard.txt: Jill on Hard Difficulty, the run can be completed\n"
+            "ItemListJillHard.txt is exactly the file of: mansion-randomizer --seed 42 --character jill "
+            "--difficulty hard --enemies --modifier 6\n"
+            "Key route written to KeyRouteJillHard.txt\n");
+  EXPECT_EQ(readFile(sandbox.work / "KeyRouteJillHard.txt"), route);
+  const Result other = sandbox.run("", "--check ItemListJillHard.txt --seed 43 --enemies --modifier 6");
+  EXPECT_EQ(other.status, kExitCheckDiffers);
+  EXPECT_NE(other.out.find("ItemListJillHard.txt is not the file of: mansion-randomizer --seed 43 "),
+            std::string::npos);
+
+  // An edited copy: the reason, by line, on standard error.
+  std::ofstream(sandbox.work / "copy.txt", std::ios::binary) << bytes.substr(0, bytes.rfind('\n', bytes.size() - 2) + 1)
+                                                             << "11\r\n";
+  const Result edited = sandbox.run("", "--check copy.txt --character jill --difficulty hard");
+  EXPECT_EQ(edited.status, kExitCheckUnreadable);
+  EXPECT_EQ(edited.out, "");
+  EXPECT_EQ(edited.err, "cannot check copy.txt: line 234: expected an enemy code from 1 to 10 for X-Ray Room B, "
+                        "found '11'\n");
+  const Result unnamed = sandbox.run("", "--check copy.txt");
+  EXPECT_EQ(unnamed.status, kExitBadArguments);
+  EXPECT_EQ(readFile(itemList), bytes);
+  EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillHard.txt", "ItemListJillHard.txt",
+                                                       "KeyRouteJillHard.txt", "copy.txt"}));
 }
 
 }  // namespace

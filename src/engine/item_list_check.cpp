@@ -1,0 +1,324 @@
+#include "engine/item_list_check.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <system_error>
+
+#include "catalogue/slot_catalogue.h"
+#include "enemies/enemy_room_table.h"
+#include "engine/run.h"
+#include "modifiers/item_modifiers.h"
+#include "output/cheat_sheet.h"
+#include "output/item_list.h"
+#include "output/item_list_reader.h"
+#include "output/key_route_file.h"
+#include "output/text_file.h"
+#include "placement/constraint_tables.h"
+#include "placement/key_route.h"
+#include "placement/shuffle.h"
+
+namespace {
+
+// An item list is under 2 KB; reading stops well past that, so any file,
+// however large, costs little. A longer file is never an item list, and its
+// first bad line lies within what is read.
+constexpr std::size_t kReadLimit = 64 * 1024;
+
+bool readLimited(const std::string& path, std::string& bytes, std::string& error) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    error = "cannot read " + path + ": " + (errno ? std::strerror(errno) : "unknown error");
+    return false;
+  }
+  bytes.resize(kReadLimit + 1);
+  errno = 0;
+  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
+  const bool failed = std::ferror(file) != 0;
+  const int reason = errno;
+  std::fclose(file);
+  if (failed) {
+    error = "cannot read " + path + ": " + (reason ? std::strerror(reason) : "unknown error");
+    return false;
+  }
+  return true;
+}
+
+std::string settingName(const RunOptions& options) {
+  return std::string(characterName(options)) + " on " + difficultyName(options) + " Difficulty";
+}
+
+const std::string& nameOf(const GenerationState& state, int32_t entry) {
+  return state.slotNames.at(static_cast<std::size_t>(entry));
+}
+
+Zone zoneOf(const GenerationState& state, SlotIndex slot) { return state.slotZones.at(static_cast<std::size_t>(slot)); }
+
+// Depth-first search for loops among the key items, each item pointing to the
+// keys its zone needs: the loops the validator's chain check rejects, found
+// without walking shared chains twice.
+struct LoopSearch {
+  explicit LoopSearch(const GenerationState& searched) : state(searched) {}
+
+  const GenerationState& state;
+  std::vector<int> colour = std::vector<int>(kSlotCount + 1, 0);  // 0 new, 1 on the path, 2 done
+  std::vector<SlotIndex> path;
+  std::vector<std::vector<SlotIndex>> loops;
+
+  void visit(SlotIndex item) {
+    const SlotIndex slot = slotHolding(state.placement, item);
+    colour[static_cast<std::size_t>(item)] = 1;
+    path.push_back(item);
+    if (slot >= 0) {
+      for (int32_t needed : keysNeededFor(state, zoneOf(state, slot))) {
+        if (needed < 0 || needed > kSlotCount) continue;
+        const int seen = colour[static_cast<std::size_t>(needed)];
+        if (seen == 1) {
+          loops.emplace_back(std::find(path.begin(), path.end(), needed), path.end());
+        } else if (seen == 0) {
+          visit(needed);
+        }
+      }
+    }
+    path.pop_back();
+    colour[static_cast<std::size_t>(item)] = 2;
+  }
+};
+
+std::string loopProblem(const GenerationState& state, const std::vector<SlotIndex>& loop) {
+  std::string text = nameOf(state, loop.front()) + " lies behind itself:";
+  for (std::size_t k = 0; k < loop.size(); ++k) {
+    const SlotIndex item = loop[k];
+    const SlotIndex next = loop[(k + 1) % loop.size()];
+    text += std::string(k ? "," : "") + " reaching " + nameOf(state, item) + " (" +
+            slotPlace(state, slotHolding(state.placement, item)) + ") needs " + nameOf(state, next);
+  }
+  return text;
+}
+
+// Whether entering `zone` needs `key`, directly or through keys that no step
+// of the route collects. `seen` keeps the walk finite on loops.
+bool zoneNeeds(const GenerationState& state, Zone zone, SlotIndex key, const std::vector<bool>& collected,
+               const std::vector<SlotIndex>& holder, std::set<Zone>& seen) {
+  if (!seen.insert(zone).second) return false;
+  for (int32_t needed : keysNeededFor(state, zone)) {
+    if (needed == key) return true;
+    if (needed < 0 || needed > kSlotCount || collected[static_cast<std::size_t>(needed)]) continue;
+    const SlotIndex slot = holder[static_cast<std::size_t>(needed)];
+    if (slot >= 0 && zoneNeeds(state, zoneOf(state, slot), key, collected, holder, seen)) return true;
+  }
+  return false;
+}
+
+std::string missingKeyProblem(const GenerationState& state, SlotIndex key, const KeyRoute& route) {
+  std::vector<SlotIndex> holder(kSlotCount + 1);
+  for (SlotIndex item = 0; item <= kSlotCount; ++item)
+    holder[static_cast<std::size_t>(item)] = slotHolding(state.placement, item);
+  std::vector<bool> collected(kSlotCount + 1, false);
+  for (const auto& step : route.steps) {
+    for (const KeyPickup& pickup : step) collected[static_cast<std::size_t>(pickup.item)] = true;
+  }
+  // Zones with slots, in order of their first slot, and their rooms; each
+  // zone is judged once.
+  std::vector<Zone> zones, judged;
+  std::vector<std::vector<std::string>> rooms;
+  const std::vector<const char*> roomOf = cheatSheetRooms(state.options);
+  for (SlotIndex slot = 0; slot < kSlotCount; ++slot) {
+    const Zone zone = zoneOf(state, slot);
+    if (std::find(judged.begin(), judged.end(), zone) == judged.end()) {
+      judged.push_back(zone);
+      std::set<Zone> seen;
+      if (zoneNeeds(state, zone, key, collected, holder, seen)) {
+        zones.push_back(zone);
+        rooms.emplace_back();
+      }
+    }
+    const auto found = std::find(zones.begin(), zones.end(), zone);
+    if (found == zones.end()) continue;
+    std::vector<std::string>& names = rooms[static_cast<std::size_t>(found - zones.begin())];
+    if (std::find(names.begin(), names.end(), roomOf[static_cast<std::size_t>(slot)]) == names.end()) {
+      names.push_back(roomOf[static_cast<std::size_t>(slot)]);
+    }
+  }
+  // A zone no slot lies in costs the player nothing.
+  if (zones.empty()) return "";
+  const std::vector<int32_t> results = modifierResults(state.slotNames, key);
+  const bool gunSwapped = std::find(results.begin(), results.end(), kSelfDefenseGunEntry) != results.end();
+  std::string text = "key item " + nameOf(state, key) + " is missing" +
+                     (gunSwapped ? " (modifier 5 swaps it for the Self Defense Gun)" : "") + ", so " +
+                     (zones.size() == 1 ? "zone " : "zones ");
+  for (std::size_t k = 0; k < zones.size(); ++k) {
+    text += (k ? ", " : "") + std::to_string(zones[k]) + " (";
+    for (std::size_t r = 0; r < rooms[k].size(); ++r) text += (r ? ", " : "") + rooms[k][r];
+    text += ")";
+  }
+  return text + (zones.size() == 1 ? " stays" : " stay") + " closed";
+}
+
+// Line number of the first line where two item lists differ; 0 when none.
+int firstDifference(const ItemListContents& a, const ItemListContents& b) {
+  for (std::size_t s = 0; s < a.placement.size(); ++s) {
+    if (a.placement[s] != b.placement[s]) return static_cast<int>(s) + 1;
+  }
+  if (a.enemyCodes.empty() != b.enemyCodes.empty()) return kSlotCount + 1;
+  for (std::size_t r = 0; r < a.enemyCodes.size(); ++r) {
+    if (a.enemyCodes[r] != b.enemyCodes[r]) return kSlotCount + 2 + static_cast<int>(r);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool settingFromFileName(const std::string& path, RunOptions& options) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  for (bool chris : {false, true}) {
+    for (bool hard : {false, true}) {
+      RunOptions setting;
+      setting.character = chris;
+      setting.hardDifficulty = hard;
+      if (name != itemListFileName(setting)) continue;
+      options.character = chris;
+      options.hardDifficulty = hard;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> completionProblems(const GenerationState& state) {
+  std::vector<std::string> problems;
+  std::vector<SlotIndex> pins = pinnedSlotOrder(state.options);
+  std::sort(pins.begin(), pins.end());
+  pins.erase(std::unique(pins.begin(), pins.end()), pins.end());
+  for (SlotIndex slot : pins) {
+    // A modifier rewrites pinned slots like any other.
+    const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
+    const std::vector<int32_t> allowed = modifierResults(state.slotNames, slot);
+    if (std::find(allowed.begin(), allowed.end(), entry) != allowed.end()) continue;
+    // Several entries share a name, so a namesake is told apart by its slot.
+    const bool namesake = nameOf(state, entry) == nameOf(state, slot);
+    problems.push_back("pinned slot " + std::to_string(slot) + " (" + slotPlace(state, slot) +
+                       ") must keep its own item but holds " + (namesake ? "the " : "") + nameOf(state, entry) +
+                       (namesake ? " of slot " + std::to_string(entry) : ""));
+  }
+
+  const std::vector<SlotIndex> keys = keyItems(state);
+  for (SlotIndex key : keys) {
+    const SlotIndex slot = slotHolding(state.placement, key);
+    const auto locked = state.lockTable.find(key);
+    if (slot < 0 || locked == state.lockTable.end()) continue;
+    const Zone zone = zoneOf(state, slot);
+    if (std::find(locked->second.begin(), locked->second.end(), zone) == locked->second.end()) continue;
+    problems.push_back(nameOf(state, key) + " lies behind the lock it opens: in " + slotPlace(state, slot) + " (zone " +
+                       std::to_string(zone) + ")");
+  }
+
+  LoopSearch search(state);
+  for (SlotIndex key : keys) {
+    if (search.colour[static_cast<std::size_t>(key)] == 0) search.visit(key);
+  }
+  for (const auto& loop : search.loops) problems.push_back(loopProblem(state, loop));
+
+  const KeyRoute route = planKeyRoute(state);
+  for (SlotIndex key : route.missing) {
+    std::string problem = missingKeyProblem(state, key, route);
+    if (!problem.empty()) problems.push_back(std::move(problem));
+  }
+  return problems;
+}
+
+int checkItemListFile(GenerationState& state, const CheckRequest& request) {
+  RunOptions& options = state.options;
+  options = request.options;
+  RunOptions named;
+  if (settingFromFileName(request.file, named)) {
+    const bool otherCharacter = request.characterGiven && named.character != options.character;
+    if (otherCharacter || (request.difficultyGiven && named.hardDifficulty != options.hardDifficulty)) {
+      *state.errors << "cannot check " << request.file << ": its name says " << settingName(named) << ", but "
+                    << (otherCharacter ? std::string("--character says ") + characterName(options)
+                                       : std::string("--difficulty says ") + difficultyName(options))
+                    << std::endl;
+      return kExitBadArguments;
+    }
+    options.character = named.character;
+    options.hardDifficulty = named.hardDifficulty;
+  } else if (!request.characterGiven || !request.difficultyGiven) {
+    *state.errors << "cannot check " << request.file
+                  << ": the name is not ItemList<Chris|Jill><Normal|Hard>.txt, so --character and --difficulty "
+                     "must say whose it is"
+                  << std::endl;
+    return kExitBadArguments;
+  }
+
+  std::string bytes, error;
+  if (!readLimited(request.file, bytes, error)) {
+    *state.errors << error << std::endl;
+    return kExitCheckUnreadable;
+  }
+  ItemListContents contents;
+  ItemListFault fault;
+  if (!readItemList(bytes, contents, fault) || bytes.size() > kReadLimit) {
+    // No item list fills the bytes read, so a fault always lies within them.
+    if (fault.reason.empty()) fault = {kSlotCount + 2 + kEnemyRoomCount, "the file goes on after the enemy block"};
+    *state.errors << "cannot check " << request.file << ": line " << fault.line << ": " << fault.reason << std::endl;
+    return kExitCheckUnreadable;
+  }
+
+  buildSlotCatalogue(state);
+  buildConstraintTables(state);
+  state.placement = contents.placement;
+  const std::vector<std::string> problems = completionProblems(state);
+  if (problems.empty()) {
+    printLine(state, request.file + ": " + settingName(options) + ", the run can be completed");
+  } else {
+    printLine(state, request.file + ": " + settingName(options) + ", the run cannot be completed:");
+    for (const std::string& problem : problems) printLine(state, "  " + problem);
+  }
+  int status = problems.empty() ? kExitSuccess : kExitCheckIncomplete;
+
+  if (request.hasSeed) {
+    GenerationState seeded;
+    std::ostringstream discarded;
+    seeded.console = &discarded;
+    seeded.errors = state.errors;
+    seeded.options = options;
+    if (!generateRun(seeded, request.seed)) return kExitNoPlacement;
+    const std::string expected = formatItemList(seeded);
+    ItemListContents expectedContents;
+    readItemList(expected, expectedContents, fault);
+    const std::string command = reproducingCommand(options, request.seed);
+    const int difference = firstDifference(contents, expectedContents);
+    if (difference != 0) {
+      printLine(state, request.file + " is not the file of: " + command + " (the first difference is on line " +
+                           std::to_string(difference) + ")");
+      if (status == kExitSuccess) status = kExitCheckDiffers;
+    } else if (bytes != expected) {
+      printLine(state, request.file + " holds the same run as the file of: " + command + ", with other line ends");
+    } else {
+      printLine(state, request.file + " is exactly the file of: " + command);
+    }
+  }
+
+  if (request.keyRoute) {
+    const std::string folder = request.outputDirectory.empty()
+                                   ? std::filesystem::path(request.file).parent_path().string()
+                                   : request.outputDirectory;
+    if (!prepareOutputDirectory(state, folder)) return kExitWriteFailed;
+    const std::string route = outputPath(state, keyRouteFileName(options));
+    std::error_code ignored;
+    if (std::filesystem::equivalent(route, request.file, ignored)) {
+      *state.errors << "cannot write " << route << ": it is the file being checked" << std::endl;
+      return kExitWriteFailed;
+    }
+    if (!writeKeyRouteFile(state)) return kExitWriteFailed;
+    printLine(state, "Key route written to " + route);
+  }
+  return status;
+}
