@@ -17,6 +17,9 @@ struct CommandLine {
   bool skipMenu = false;
   RunOptions options;
   std::string outputDirectory;
+  // --threads N: threads for the placement search; 0 when not given (one per
+  // hardware thread then).
+  int threads = 0;
 };
 
 // Parses the arguments after the program name. Returns false with a one-line

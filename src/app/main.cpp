@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"
@@ -25,6 +27,9 @@ int main(int argc, char** argv) {
     return kExitSuccess;
   }
   state.smartTerminal = stdoutIsTerminal();
+  // hardware_concurrency may not know and say 0.
+  state.searchThreads =
+      commandLine.threads > 0 ? commandLine.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
 
   if (commandLine.skipMenu) {
     state.options = commandLine.options;

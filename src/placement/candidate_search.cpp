@@ -336,8 +336,7 @@ bool placementPasses(const SearchTables& tables, const Placement& placement) {
   return candidatePasses(tables, candidate);
 }
 
-bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts) {
-  CRandom& random = state.random;
+SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement) {
   // The generator as one run of words, oldest first: the last kDegree words
   // it produced, then room for one candidate's draws. Each new word is the sum
   // of the words kDegree and kSeparation places before it.
@@ -346,13 +345,13 @@ bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_
   int front = random.front;
 
   Candidate candidate;
-  bool found = false;
-  for (int32_t attempt = 0; attempt < maxAttempts && !found; ++attempt) {
+  SearchOutcome outcome;
+  while (outcome.attempts < maxAttempts && !outcome.found) {
     nextWords(words);
-    ++state.attemptCount;
+    ++outcome.attempts;
     if (drawnCandidatePasses(tables, words + kDegree, candidate)) {
       drawCandidate(tables, words + kDegree, candidate);
-      found = true;
+      outcome.found = true;
     }
     std::memmove(words, words + kSlotCount, sizeof(uint32_t) * kDegree);
     front = (front + kSlotCount) % kDegree;
@@ -362,6 +361,12 @@ bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_
   random.front = front;
   random.rear = (front + kLag) % kDegree;
   for (int i = 0; i < kDegree; ++i) random.state[(front + i) % kDegree] = words[i];
-  if (found) state.placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
-  return found;
+  if (outcome.found) placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
+  return outcome;
+}
+
+bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts) {
+  const SearchOutcome outcome = searchFrom(tables, state.random, maxAttempts, state.placement);
+  state.attemptCount += outcome.attempts;
+  return outcome.found;
 }

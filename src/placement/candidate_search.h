@@ -66,6 +66,18 @@ SearchTables deriveSearchTables(const GenerationState& state);
 // accept it. `tables.usable` must be true.
 bool placementPasses(const SearchTables& tables, const Placement& placement);
 
+// How far one search went: candidates drawn, the passing one included, and
+// whether one passed.
+struct SearchOutcome {
+  int32_t attempts = 0;
+  bool found = false;
+};
+
+// searchCandidates on a generator of its own, for searches that run side by
+// side: draws from `random`, leaves a passing candidate in `placement` and
+// counts nothing.
+SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement);
+
 // Draws and checks up to `maxAttempts` candidates from state.random, each
 // counted in attemptCount and each consuming exactly 180 draws. Returns true
 // at the first candidate that passes both checks, which is then left in
