@@ -100,11 +100,13 @@ TEST(SearchTablesTest, NotUsableWhenAZoneOrTheKeyItemsExceedTheMasks) {
   EXPECT_FALSE(overflowing.followFits);
 }
 
-// The verdict on random candidates of both difficulties, compared one by one
-// with the reference validator; a few in a hundred pass the self-lock check
-// and so exercise the chain check.
+// The verdict on random candidates of both difficulties. The reference
+// validator judges every candidate that gets past the self-lock check (a few
+// in a hundred, so the chain check is exercised in thousands) and a sample of
+// the others, which would cost most of the time and add little.
 TEST(PlacementPassesTest, MatchesTheValidatorOnRandomCandidates) {
-  const long long perCharacter = scaledCount(1000000, 40000);
+  const long long perCharacter = scaledCount(250000, 20000);
+  constexpr int kSampledFailures = 16;
   for (bool chris : {false, true}) {
     std::ostringstream console;
     GenerationState reference = builtState(chris, false, console);
@@ -117,10 +119,15 @@ TEST(PlacementPassesTest, MatchesTheValidatorOnRandomCandidates) {
     long long passing = 0;
     for (long long i = 0; i < perCharacter; ++i) {
       const Placement candidate = randomCandidate(random, i % 2 == 0 ? normal : hard);
-      const bool expected = referenceVerdict(reference, candidate);
-      ASSERT_EQ(placementPasses(tables, candidate), expected) << "candidate " << i << ", chris " << chris;
-      selfLockPassing += passesSelfLock(reference, candidate);
-      passing += expected;
+      const bool selfLock = passesSelfLock(reference, candidate);
+      const bool verdict = placementPasses(tables, candidate);
+      if (selfLock || i % kSampledFailures == 0) {
+        ASSERT_EQ(verdict, referenceVerdict(reference, candidate)) << "candidate " << i << ", chris " << chris;
+      } else {
+        ASSERT_FALSE(verdict) << "candidate " << i << ", chris " << chris;
+      }
+      selfLockPassing += selfLock;
+      passing += verdict;
     }
     EXPECT_GT(selfLockPassing, perCharacter / 50) << "chris " << chris;
     EXPECT_LT(passing, selfLockPassing);
