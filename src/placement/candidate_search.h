@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "placement/search_kernel.h"
 #include "state/generation_state.h"
 
 // Zones and key items are bits of a 64-bit mask in the search tables.
@@ -14,8 +15,8 @@ constexpr int kMaskBits = 64;
 struct SearchTables {
   // How many items the first pass of searchCandidates follows, and the most
   // the second pass can follow.
-  static constexpr int kClashLanes = 16;
-  static constexpr int kFollowLanes = 96;
+  static constexpr int kClashLanes = kKernelClashLanes;
+  static constexpr int kFollowLanes = kKernelFollowLanes;
   static constexpr uint8_t kNoLane = 0xff;
 
   // False when a zone or the number of key items does not fit a mask; the
@@ -39,17 +40,19 @@ struct SearchTables {
   // Zone -> the key items needed to enter it, bit k standing for keyItems[k].
   std::array<uint64_t, kMaskBits> neededKeys{};
 
+  // The build of the inner loops the search runs: the fastest this processor
+  // has, unless a test chooses another.
+  const SearchKernel* kernel = nullptr;
   // First pass: the unpinned items that clash in the most unpinned slots, one
   // byte lane each (kNoLane marks an unused lane), and per slot 0xff in the
-  // lane of every such item that clashes in it.
-  std::array<uint8_t, kClashLanes> clashItems{};
-  std::array<std::array<uint8_t, kClashLanes>, kSlotCount> clashesInSlot{};
+  // lane of every such item that clashes in it. Second pass: every item the
+  // checks need to locate (lockedItems, key items, pinned items), one lane
+  // each.
+  KernelTables lanes{};
 
-  // Second pass: every item the checks need to locate (lockedItems, key
-  // items, pinned items), one lane each; followFits is false when there
-  // are more than kFollowLanes of them.
+  // Whether the second pass can follow them all: false when there are more
+  // than kFollowLanes.
   bool followFits = false;
-  std::array<uint8_t, kFollowLanes> followedItems{};
   std::array<uint8_t, kSlotCount> followLane{};  // item -> its lane or kNoLane
   // The items whose lock list can clash, in the order the self-lock check
   // looks at them: those clashing in the most unpinned slots first.
