@@ -13,8 +13,9 @@ constexpr int kMaskBits = 64;
 // LockTable, UnlockTable, the slot zones and the pins of one run in the form
 // the search reads once per candidate. Derived from the state, never typed in.
 struct SearchTables {
-  // How many items the first pass of searchCandidates follows, and the most
-  // the second pass can follow.
+  // The most items the first pass of searchCandidates follows (a build of
+  // the inner loops may follow only the first of them), and the most the
+  // second pass can follow.
   static constexpr int kClashLanes = kKernelClashLanes;
   static constexpr int kFollowLanes = kKernelFollowLanes;
   static constexpr uint8_t kNoLane = 0xff;
@@ -92,7 +93,7 @@ SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t ma
 // items through the draws and stops at the first one drawn into a slot it
 // locks (nine candidates in ten for Chris); a second pass locates every item
 // the checks need and checks from those places; only the accepted candidate
-// is drawn in full.
+// is drawn in full. Both passes run in tables.kernel.
 bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts);
 
 // rand() % divisor for 0 <= value < 2^31 and 1 <= divisor <= 255, by two
