@@ -142,7 +142,7 @@ void BM_GenerationFast(benchmark::State& bench) {
 
 // Arguments: character (1 = Chris), difficulty (1 = Hard).
 BENCHMARK(BM_CandidateLiteral)->Args({1, 1})->Args({1, 0})->Args({0, 1})->Args({0, 0});
-BENCHMARK(BM_CandidateFast)->ArgsProduct({{1, 0}, {1, 0}, {-1, 0, 1, 2}});
+BENCHMARK(BM_CandidateFast)->ArgsProduct({{1, 0}, {1, 0}, {-1, 0, 1, 2, 3}});
 BENCHMARK(BM_GenerationFast)
     ->Args({1, 1, 1})
     ->Args({1, 1, 2})
