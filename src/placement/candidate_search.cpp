@@ -29,38 +29,6 @@ inline uint8_t drawIndex(const uint32_t* words, int slot) {
   return static_cast<uint8_t>(remainderByFactor(words[slot] >> 1, size, kPoolSizeFactors[size]));
 }
 
-// Each word is read back kDegree words later, while its store may still be
-// waiting to reach the cache: a read that spans two stores then stalls until
-// both have. Combined into vectors, the three sums would be read that way,
-// so they are kept apart.
-#if defined(__GNUC__) || defined(__clang__)
-#define KEEP_IN_SCALAR_REGISTERS(a, b, c) __asm__("" : "+r"(a), "+r"(b), "+r"(c))
-#else
-#define KEEP_IN_SCALAR_REGISTERS(a, b, c)
-#endif
-
-// Appends one candidate's 180 generator words to the kDegree words before
-// them. Each word is the sum of the words kDegree and kSeparation places
-// back; the last three sums stay in registers, because reading them back
-// from memory right after writing them stalls the loop.
-void nextWords(uint32_t* words) {
-  static_assert(CRandom::kSeparation == 3 && kSlotCount % 3 == 0, "three words per step");
-  uint32_t a = words[kDegree - 3];
-  uint32_t b = words[kDegree - 2];
-  uint32_t c = words[kDegree - 1];
-  for (int i = 0; i < kSlotCount; i += 3) {
-    uint32_t x = words[i], y = words[i + 1], z = words[i + 2];
-    KEEP_IN_SCALAR_REGISTERS(x, y, z);
-    a += x;
-    b += y;
-    c += z;
-    KEEP_IN_SCALAR_REGISTERS(a, b, c);
-    words[kDegree + i] = a;
-    words[kDegree + i + 1] = b;
-    words[kDegree + i + 2] = c;
-  }
-}
-
 // The chain check: followKeyChain fails from some item exactly when the graph
 // "item -> key items its zone needs" has a cycle, and every cycle runs through
 // key items only. Peeling off, round by round, the key items whose needs are
@@ -264,30 +232,31 @@ bool placementPasses(const SearchTables& tables, const Placement& placement) {
 }
 
 SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement) {
-  // The generator as one run of words, oldest first: the last kDegree words
-  // it produced, then room for one candidate's draws. Each new word is the sum
-  // of the words kDegree and kSeparation places before it.
-  uint32_t words[kDegree + kSlotCount];
-  for (int i = 0; i < kDegree; ++i) words[i] = random.state[(random.front + i) % kDegree];
-  int front = random.front;
+  // The generator as one run of words, oldest first: the last kKernelHistory
+  // words it produced, then room for one candidate's draws. Each new word is
+  // the sum of the words kDegree and kSeparation places before it, so the
+  // words older than the generator's kDegree follow backwards from those.
+  uint32_t buffer[kKernelHistory + kKernelWords];
+  uint32_t* const words = buffer + kKernelHistory;
+  for (int i = 0; i < kDegree; ++i) words[i - kDegree] = random.state[(random.front + i) % kDegree];
+  for (int i = kKernelHistory - kDegree - 1; i >= 0; --i) buffer[i] = buffer[i + kDegree] - buffer[i + kLag];
 
   Candidate candidate;
   SearchOutcome outcome;
   while (outcome.attempts < maxAttempts && !outcome.found) {
-    nextWords(words);
+    tables.kernel->nextWords(words);
     ++outcome.attempts;
-    if (drawnCandidatePasses(tables, words + kDegree, candidate)) {
-      drawCandidate(tables, words + kDegree, candidate);
+    if (drawnCandidatePasses(tables, words, candidate)) {
+      drawCandidate(tables, words, candidate);
       outcome.found = true;
     }
-    std::memmove(words, words + kSlotCount, sizeof(uint32_t) * kDegree);
-    front = (front + kSlotCount) % kDegree;
+    std::memmove(buffer, buffer + kSlotCount, sizeof(uint32_t) * kKernelHistory);
   }
 
   // Leave the generator exactly as 180 calls of next() per candidate would.
-  random.front = front;
-  random.rear = (front + kLag) % kDegree;
-  for (int i = 0; i < kDegree; ++i) random.state[(front + i) % kDegree] = words[i];
+  random.front = 0;
+  random.rear = kLag;
+  for (int i = 0; i < kDegree; ++i) random.state[i] = words[i - kDegree];
   if (outcome.found) placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
   return outcome;
 }

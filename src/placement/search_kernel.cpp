@@ -10,7 +10,7 @@
 
 // The intrinsics are static or never emitted out of line, so they too stay
 // within their build.
-#if defined(__SSE2__)
+#if defined(__SSE2__) || defined(__AVX512F__)
 #include <immintrin.h>
 #endif
 
@@ -51,6 +51,64 @@ inline uint8_t scalarIndex(const uint32_t* words, int slot) {
   const uint64_t fraction = (kDivisors.factor[slot] * (words[slot] >> 1)) & kFractionMask;
   return static_cast<uint8_t>((fraction * static_cast<uint32_t>(kSlots - slot)) >> 40);
 }
+
+#if defined(__AVX512F__)
+// Sixteen words at a time. Unrolling the recurrence six times gives each word
+// as the word 18 places back plus those 31, 34, ..., 46 places back, all in
+// the three vectors before; those stay in registers, because reading a word
+// back from memory straight after writing it stalls when the read spans two
+// writes.
+// GCC 12 takes the intrinsic's unused masked-off source for an uninitialised
+// variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+void nextWords(uint32_t* words) {
+  static_assert(kKernelHistory == 48 && kKernelWords == 192, "three vectors back, twelve vectors on");
+  __m512i oldest = _mm512_loadu_si512(words - 48);
+  __m512i older = _mm512_loadu_si512(words - 32);
+  __m512i last = _mm512_loadu_si512(words - 16);
+  for (int start = 0; start < kKernelWords; start += 16) {
+    const __m512i near = _mm512_add_epi32(_mm512_alignr_epi32(last, older, 14), _mm512_alignr_epi32(last, older, 1));
+    const __m512i far = _mm512_add_epi32(
+        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 14), _mm512_alignr_epi32(older, oldest, 11)),
+        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 8),
+                         _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 5), _mm512_alignr_epi32(older, oldest, 2))));
+    const __m512i next = _mm512_add_epi32(near, far);
+    _mm512_storeu_si512(words + start, next);
+    oldest = older;
+    older = last;
+    last = next;
+  }
+}
+#pragma GCC diagnostic pop
+#else
+// Three words at a time, one chain each. Combined into vectors, the three
+// sums would be read back 31 words later as one read spanning two writes,
+// which stalls while those writes are still on their way to the cache; the
+// empty statements keep the compiler from combining them.
+#if defined(__GNUC__) || defined(__clang__)
+#define KEEP_IN_SCALAR_REGISTERS(a, b, c) __asm__("" : "+r"(a), "+r"(b), "+r"(c))
+#else
+#define KEEP_IN_SCALAR_REGISTERS(a, b, c)
+#endif
+void nextWords(uint32_t* words) {
+  static_assert(kSlots % 3 == 0, "three words per step");
+  uint32_t a = words[-3];
+  uint32_t b = words[-2];
+  uint32_t c = words[-1];
+  for (int i = 0; i < kSlots; i += 3) {
+    uint32_t x = words[i - 31], y = words[i - 30], z = words[i - 29];
+    KEEP_IN_SCALAR_REGISTERS(x, y, z);
+    a += x;
+    b += y;
+    c += z;
+    KEEP_IN_SCALAR_REGISTERS(a, b, c);
+    words[i] = a;
+    words[i + 1] = b;
+    words[i + 2] = c;
+  }
+}
+#endif
 
 void drawIndices(const uint32_t* words, uint8_t* indices) {
   for (int slot = 0; slot < kSlots; ++slot) indices[slot] = scalarIndex(words, slot);
@@ -237,18 +295,18 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
 
 #if defined(MANSION_KERNEL_PLAIN)
 extern const SearchKernel kSearchKernelPlain;
-const SearchKernel kSearchKernelPlain = {"plain loops", drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelPlain = {"plain loops", nextWords, drawIndices, clashesWhileDrawing, followDraws};
 #elif defined(MANSION_KERNEL_AVX512)
 extern const SearchKernel kSearchKernelAvx512;
-const SearchKernel kSearchKernelAvx512 = {"avx512", drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelAvx512 = {"avx512", nextWords, drawIndices, clashesWhileDrawing, followDraws};
 #elif defined(MANSION_KERNEL_AVX2)
 extern const SearchKernel kSearchKernelAvx2;
-const SearchKernel kSearchKernelAvx2 = {"avx2", drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelAvx2 = {"avx2", nextWords, drawIndices, clashesWhileDrawing, followDraws};
 #else
 
 namespace {
 
-const SearchKernel kSearchKernelPortable = {"portable", drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelPortable = {"portable", nextWords, drawIndices, clashesWhileDrawing, followDraws};
 
 struct AvailableKernels {
   const SearchKernel* kernels[4];

@@ -13,6 +13,12 @@ constexpr int kKernelSlots = 180;
 constexpr int kKernelClashLanes = 32;
 constexpr int kKernelFollowLanes = 96;
 
+// Generator words: each is the sum of the words 31 and 3 places before it
+// (modulo 2^32). nextWords reads kKernelHistory words before the first one it
+// writes and writes up to kKernelWords.
+constexpr int kKernelHistory = 48;
+constexpr int kKernelWords = 192;
+
 // What the loops read, derived by deriveSearchTables.
 struct KernelTables {
   // First pass: one item per lane (0xff for an unused lane), and per slot
@@ -26,8 +32,13 @@ struct KernelTables {
 // One build of the loops.
 struct SearchKernel {
   const char* name;
+  // The next candidate's 180 generator words: words[0..179] from the
+  // kKernelHistory words before words[0]. May also write words[180] up to
+  // words[kKernelWords - 1], with the words that follow.
+  void (*nextWords)(uint32_t* words);
   // The pool index of each of the 180 draws of a candidate: (word >> 1) %
-  // (180 - draw), from the candidate's 180 generator words.
+  // (180 - draw), from the candidate's 180 generator words. Here and below,
+  // `words` must hold kKernelWords words, of which only the first 180 count.
   void (*drawIndices)(const uint32_t* words, uint8_t* indices);
   // First pass: whether drawing from `words` puts a first-pass item into a
   // slot it clashes in. The pool indices of the draws made so far are left

@@ -64,7 +64,7 @@ TEST(SearchKernelTest, DrawIndicesEqualTheRemainderAtTheEdges) {
   for (int k = 0; k < searchKernelCount(); ++k) {
     const SearchKernel& kernel = searchKernel(k);
     for (uint32_t step = 0; step < 8; ++step) {
-      uint32_t words[kSlotCount];
+      uint32_t words[kKernelWords] = {};
       for (int slot = 0; slot < kSlotCount; ++slot) {
         const uint32_t size = static_cast<uint32_t>(kSlotCount - slot);
         const uint32_t top = kLargest / size * size;
