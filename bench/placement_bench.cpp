@@ -8,6 +8,7 @@
 #include <chrono>
 #include <ostream>
 #include <streambuf>
+#include <thread>
 #include <vector>
 
 #include "catalogue/slot_catalogue.h"
@@ -44,8 +45,9 @@ GenerationState builtState(const benchmark::State& bench) {
   return state;
 }
 
-void setLabel(benchmark::State& bench) {
-  bench.SetLabel(std::string(bench.range(0) != 0 ? "Chris" : "Jill") + (bench.range(1) != 0 ? " Hard" : " Normal"));
+void setLabel(benchmark::State& bench, const std::string& suffix = "") {
+  bench.SetLabel(std::string(bench.range(0) != 0 ? "Chris" : "Jill") + (bench.range(1) != 0 ? " Hard" : " Normal") +
+                 suffix);
 }
 
 // Time per candidate, as a counter that reads in seconds.
@@ -67,14 +69,23 @@ void BM_CandidateLiteral(benchmark::State& bench) {
   setLabel(bench);
 }
 
+// Third argument: which build of the inner loops (searchKernel), -1 for the
+// one the program chooses; builds this processor lacks are skipped.
 void BM_CandidateFast(benchmark::State& bench) {
   constexpr int32_t kBlock = 1024;
   GenerationState state = builtState(bench);
-  const SearchTables tables = deriveSearchTables(state);
+  SearchTables tables = deriveSearchTables(state);
+  if (bench.range(2) >= searchKernelCount()) {
+    bench.SkipWithError("instruction set not available");
+    for (auto _ : bench) {
+    }
+    return;
+  }
+  if (bench.range(2) >= 0) tables.kernel = &searchKernel(static_cast<int>(bench.range(2)));
   state.random.reseed(kCandidateSeed);
   for (auto _ : bench) benchmark::DoNotOptimize(searchCandidates(state, tables, kBlock));
   countCandidates(bench, state.attemptCount);
-  setLabel(bench);
+  setLabel(bench, std::string(" ") + tables.kernel->name);
 }
 
 // One generation per seed, each timed on its own; reports the median, the
@@ -117,17 +128,33 @@ void BM_GenerationLiteral(benchmark::State& bench) {
   });
 }
 
+// Third argument: search threads, 0 for one per hardware thread.
 void BM_GenerationFast(benchmark::State& bench) {
-  timeGenerations(bench, [](GenerationState& state, uint32_t seed) {
+  const int threads = bench.range(2) > 0 ? static_cast<int>(bench.range(2))
+                                         : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+  timeGenerations(bench, [threads](GenerationState& state, uint32_t seed) {
     state.random.reseed(seed);
+    state.searchThreads = threads;
     generatePlacement(state);
   });
+  bench.counters["threads"] = threads;
 }
 
 // Arguments: character (1 = Chris), difficulty (1 = Hard).
 BENCHMARK(BM_CandidateLiteral)->Args({1, 1})->Args({1, 0})->Args({0, 1})->Args({0, 0});
-BENCHMARK(BM_CandidateFast)->Args({1, 1})->Args({1, 0})->Args({0, 1})->Args({0, 0});
-BENCHMARK(BM_GenerationFast)->Args({1, 1})->Args({1, 0})->Args({0, 1})->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_CandidateFast)->ArgsProduct({{1, 0}, {1, 0}, {-1, 0, 1, 2, 3}});
+BENCHMARK(BM_GenerationFast)
+    ->Args({1, 1, 1})
+    ->Args({1, 1, 2})
+    ->Args({1, 1, 0})
+    ->Args({1, 0, 1})
+    ->Args({0, 1, 1})
+    ->Args({0, 1, 2})
+    ->Args({0, 0, 1})
+    ->Args({0, 0, 2})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
 // Minutes for Chris: twenty runs of about a million literal candidates each.
 BENCHMARK(BM_GenerationLiteral)->Args({1, 1})->Args({0, 1})->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 

@@ -2,16 +2,17 @@
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 #
 # Debian's g++-mingw-w64-x86-64 installs a -win32 and a -posix compiler and
-# points the plain name at one of them through update-alternatives; the -posix
-# name is the fallback for a machine where the plain name is missing. Either
-# thread model builds this program, which starts no threads.
+# points the plain name at one of them through update-alternatives (the -win32
+# one by default). The placement search starts threads through std::thread,
+# which only the posix thread model provides before GCC 13, so the -posix
+# compiler comes first and the plain name is the fallback.
 
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(MINGW_TRIPLET x86_64-w64-mingw32)
 
-find_program(MINGW_CXX NAMES ${MINGW_TRIPLET}-g++ ${MINGW_TRIPLET}-g++-posix)
+find_program(MINGW_CXX NAMES ${MINGW_TRIPLET}-g++-posix ${MINGW_TRIPLET}-g++)
 if(NOT MINGW_CXX)
   message(FATAL_ERROR "No ${MINGW_TRIPLET}-g++ found; on Debian: apt-get install g++-mingw-w64-x86-64")
 endif()

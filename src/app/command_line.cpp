@@ -9,6 +9,9 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
+// More threads than any machine has gain nothing and only cost memory.
+constexpr uint32_t kMaxThreads = 1024;
+
 // Decimal digits only, 0..4294967295.
 bool parseSeed(const std::string& text, uint32_t& seed) {
   if (text.empty() || text.size() > 10) return false;
@@ -51,7 +54,8 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
       hasValue = true;
     }
     const bool takesValue = name == "--seed" || name == "--character" || name == "--difficulty" ||
-                            name == "--modifier" || name == "--output-dir" || name == "--check";
+                            name == "--modifier" || name == "--output-dir" || name == "--check" ||
+                            name == "--threads";
     const bool isSwitch = name == "--help" || name == "-h" || name == "--version" || name == "--enemies" ||
                           name == "--key-route";
     if (!takesValue && !isSwitch) {
@@ -123,6 +127,14 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
         return false;
       }
       result.checkFile = value;
+    } else if (name == "--threads") {
+      uint32_t threads = 0;
+      if (!parseSeed(value, threads) || threads < 1 || threads > kMaxThreads) {
+        error = "invalid thread count '" + value + "': expected a whole number from 1 to " +
+                std::to_string(kMaxThreads);
+        return false;
+      }
+      result.threads = static_cast<int>(threads);
     } else {  // --output-dir
       if (value.empty()) {
         error = "option --output-dir needs a folder";
@@ -184,6 +196,8 @@ std::string usageText() {
          "                          --enemies, --modifier) also says whether it is exactly that\n"
          "                          seed's file; with --key-route writes its key route beside it\n"
          "                          (or into --output-dir). The file is never changed.\n"
+         "  --threads N           search on N threads (default: one per hardware thread);\n"
+         "                          the files are the same for every N\n"
          "  --help                show this text\n"
          "  --version             show the program's version\n"
          "\n"

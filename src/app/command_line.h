@@ -24,6 +24,9 @@ struct CommandLine {
   std::string checkFile;
   bool characterGiven = false;
   bool difficultyGiven = false;
+  // --threads N: threads for the placement search; 0 when not given (one per
+  // hardware thread then).
+  int threads = 0;
 };
 
 // Parses the arguments after the program name. Returns false with a one-line

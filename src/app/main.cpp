@@ -1,13 +1,15 @@
+#include <algorithm>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/command_line.h"
-#include "state/generation_state.h"
 #include "app/menu.h"
-#include "platform/platform.h"
 #include "engine/item_list_check.h"
 #include "engine/run.h"
+#include "platform/platform.h"
+#include "state/generation_state.h"
 
 int main(int argc, char** argv) {
   static GenerationState state;
@@ -25,6 +27,9 @@ int main(int argc, char** argv) {
     std::cout << "mansion-randomizer " << state.version << std::endl;
     return kExitSuccess;
   }
+  // hardware_concurrency may not know and say 0.
+  state.searchThreads =
+      commandLine.threads > 0 ? commandLine.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   if (!commandLine.checkFile.empty()) return checkItemListFile(state, checkRequestFor(commandLine));
   state.smartTerminal = stdoutIsTerminal();
   state.writeKeyRoute = commandLine.keyRoute;

@@ -7,14 +7,6 @@
 
 #include "placement/shuffle.h"
 
-// GCC unrolls a short lane loop completely before it would vectorize it;
-// keeping it rolled lets all lanes of a draw run in one vector operation.
-#if defined(__GNUC__) && !defined(__clang__)
-#define EVERY_LANE _Pragma("GCC unroll 1")
-#else
-#define EVERY_LANE
-#endif
-
 namespace {
 
 constexpr int kDegree = CRandom::kDegree;
@@ -35,25 +27,6 @@ constexpr std::array<uint64_t, kSlotCount + 1> kPoolSizeFactors = makePoolSizeFa
 inline uint8_t drawIndex(const uint32_t* words, int slot) {
   const uint32_t size = static_cast<uint32_t>(kSlotCount - slot);
   return static_cast<uint8_t>(remainderByFactor(words[slot] >> 1, size, kPoolSizeFactors[size]));
-}
-
-// Appends one candidate's 180 generator words to the kDegree words before
-// them. Each word is the sum of the words kDegree and kSeparation places
-// back; the last three sums stay in registers, because reading them back
-// from memory right after writing them stalls the loop.
-void nextWords(uint32_t* words) {
-  static_assert(CRandom::kSeparation == 3 && kSlotCount % 3 == 0, "three words per step");
-  uint32_t a = words[kDegree - 3];
-  uint32_t b = words[kDegree - 2];
-  uint32_t c = words[kDegree - 1];
-  for (int i = 0; i < kSlotCount; i += 3) {
-    a += words[i];
-    b += words[i + 1];
-    c += words[i + 2];
-    words[kDegree + i] = a;
-    words[kDegree + i + 1] = b;
-    words[kDegree + i + 2] = c;
-  }
 }
 
 // The chain check: followKeyChain fails from some item exactly when the graph
@@ -113,85 +86,6 @@ void drawCandidate(const SearchTables& tables, const uint32_t* words, Candidate&
   }
 }
 
-// Both passes below follow items through the draws without building the pool.
-// Per lane, `places` holds where the lane's item stands in the pool, as a
-// signed byte 128 below the place so that "behind the drawn entry" is one
-// signed comparison, and `inPool` is 0xff until the item is drawn. A draw of
-// entry `index` takes the item standing there, if it is followed, and moves
-// every item behind it one place forward. The lane loops have a fixed length
-// and no branch, so the compiler runs all lanes of a draw side by side.
-inline int8_t placeByte(int place) { return static_cast<int8_t>(place - 128); }
-
-// Starts the lanes on `items`, one item per lane, SearchTables::kNoLane for
-// an unused lane.
-template <size_t kLanes>
-void startLanes(const std::array<uint8_t, kLanes>& items, int8_t* places, uint8_t* inPool) {
-  EVERY_LANE for (size_t lane = 0; lane < kLanes; ++lane) {
-    places[lane] = placeByte(items[lane]);
-    inPool[lane] = static_cast<uint8_t>(items[lane] == SearchTables::kNoLane ? 0 : 0xff);
-  }
-}
-
-// First pass: whether drawing from `words` puts a clash-lane item into an
-// unpinned slot it clashes in. Such an item was itself unpinned, so no pin
-// moves it again and the candidate fails the self-lock check. The pool index
-// of every draw made is left in `indices`.
-bool clashesWhileDrawing(const SearchTables& tables, const uint32_t* words, uint8_t* indices) {
-  constexpr int kLanes = SearchTables::kClashLanes;
-  static_assert(kLanes % 8 == 0, "the lanes are read as whole words");
-  int8_t places[kLanes];
-  uint8_t inPool[kLanes];
-  uint8_t clashes[kLanes] = {};
-  startLanes(tables.clashItems, places, inPool);
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    indices[slot] = drawIndex(words, slot);
-    const int8_t index = placeByte(indices[slot]);
-    const uint8_t* clashing = tables.clashesInSlot[slot].data();
-    EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) {
-      const int8_t place = places[lane];
-      const uint8_t taken = static_cast<uint8_t>((place == index ? 0xff : 0) & inPool[lane]);
-      inPool[lane] = static_cast<uint8_t>(inPool[lane] & ~taken);
-      clashes[lane] = static_cast<uint8_t>(clashes[lane] | (taken & clashing[lane]));
-      places[lane] = static_cast<int8_t>(place + (place > index ? -1 : 0));
-    }
-    // A clash is final, so one look every four draws is enough; the lanes
-    // are read as whole words, cheaper than combining them byte by byte.
-    if (slot % 4 == 3) {
-      uint64_t any = 0;
-      for (int lane = 0; lane < kLanes; lane += 8) {
-        uint64_t eight;
-        std::memcpy(&eight, clashes + lane, sizeof eight);
-        any |= eight;
-      }
-      if (any != 0) return true;
-    }
-  }
-  return false;
-}
-
-// Second pass: for every followed item, the slot that draws it, given the
-// pool index of each draw. Once drawn, a lane goes on moving like an item
-// still in the pool and may match a later index, but only its first match is
-// kept: per lane the largest of 0xff - slot over the matching slots.
-void followDraws(const SearchTables& tables, const uint8_t* indices,
-                 std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
-  constexpr int kLanes = SearchTables::kFollowLanes;
-  int8_t places[kLanes];
-  uint8_t firstMatch[kLanes] = {};
-  EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) places[lane] = placeByte(tables.followedItems[lane]);
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    const int8_t index = placeByte(indices[slot]);
-    const uint8_t mark = static_cast<uint8_t>(0xff - slot);
-    EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) {
-      const int8_t place = places[lane];
-      const uint8_t match = static_cast<uint8_t>((place == index ? 0xff : 0) & mark);
-      firstMatch[lane] = std::max(firstMatch[lane], match);
-      places[lane] = static_cast<int8_t>(place + (place > index ? -1 : 0));
-    }
-  }
-  EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) drawnBy[lane] = static_cast<uint8_t>(0xff - firstMatch[lane]);
-}
-
 // The slot that receives `item` once the candidate is pinned. The pins leave
 // an unpinned item in the slot that drew it when that slot is unpinned;
 // otherwise the pin of that slot hands the item on to the slot that drew the
@@ -225,10 +119,10 @@ bool followedCandidatePasses(const SearchTables& tables,
 // tables allow.
 bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, Candidate& scratch) {
   uint8_t indices[kSlotCount];
-  if (clashesWhileDrawing(tables, words, indices)) return false;
+  if (tables.kernel->clashesWhileDrawing(tables.lanes, words, indices)) return false;
   if (tables.followFits) {
     std::array<uint8_t, SearchTables::kFollowLanes> drawnBy;
-    followDraws(tables, indices, drawnBy);
+    tables.kernel->followDraws(tables.lanes, indices, drawnBy.data());
     return followedCandidatePasses(tables, drawnBy);
   }
   drawCandidate(tables, words, scratch);
@@ -239,6 +133,7 @@ bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, Can
 
 SearchTables deriveSearchTables(const GenerationState& state) {
   SearchTables tables;
+  tables.kernel = &searchKernel(searchKernelCount() - 1);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const Zone zone = state.slotZones[slot];
     if (zone < 0 || zone >= kMaskBits) return tables;
@@ -298,13 +193,13 @@ SearchTables deriveSearchTables(const GenerationState& state) {
   for (SlotIndex item : withLocks) {
     if (tables.pinned[item]) tables.lockedItems.push_back(item);
   }
-  tables.clashItems.fill(SearchTables::kNoLane);
-  for (size_t lane = 0; lane < clashing.size() && lane < tables.clashItems.size(); ++lane) {
+  std::fill(std::begin(tables.lanes.clashItems), std::end(tables.lanes.clashItems), SearchTables::kNoLane);
+  for (size_t lane = 0; lane < clashing.size() && lane < SearchTables::kClashLanes; ++lane) {
     const SlotIndex item = clashing[lane].second;
-    tables.clashItems[lane] = static_cast<uint8_t>(item);
+    tables.lanes.clashItems[lane] = static_cast<uint8_t>(item);
     for (int slot = 0; slot < kSlotCount; ++slot) {
       if (!tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) {
-        tables.clashesInSlot[slot][lane] = 0xff;
+        tables.lanes.clashesInSlot[slot][lane] = 0xff;
       }
     }
   }
@@ -314,12 +209,12 @@ SearchTables deriveSearchTables(const GenerationState& state) {
   followed.insert(keys.begin(), keys.end());
   followed.insert(tables.pinOrder.begin(), tables.pinOrder.end());
   tables.followFits = followed.size() <= static_cast<size_t>(SearchTables::kFollowLanes);
-  tables.followedItems.fill(SearchTables::kNoLane);
+  std::fill(std::begin(tables.lanes.followedItems), std::end(tables.lanes.followedItems), SearchTables::kNoLane);
   tables.followLane.fill(SearchTables::kNoLane);
   if (tables.followFits) {
     uint8_t lane = 0;
     for (SlotIndex item : followed) {
-      tables.followedItems[lane] = static_cast<uint8_t>(item);
+      tables.lanes.followedItems[lane] = static_cast<uint8_t>(item);
       tables.followLane[item] = lane++;
     }
   }
@@ -336,32 +231,38 @@ bool placementPasses(const SearchTables& tables, const Placement& placement) {
   return candidatePasses(tables, candidate);
 }
 
-bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts) {
-  CRandom& random = state.random;
-  // The generator as one run of words, oldest first: the last kDegree words
-  // it produced, then room for one candidate's draws. Each new word is the sum
-  // of the words kDegree and kSeparation places before it.
-  uint32_t words[kDegree + kSlotCount];
-  for (int i = 0; i < kDegree; ++i) words[i] = random.state[(random.front + i) % kDegree];
-  int front = random.front;
+SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement) {
+  // The generator as one run of words, oldest first: the last kKernelHistory
+  // words it produced, then room for one candidate's draws. Each new word is
+  // the sum of the words kDegree and kSeparation places before it, so the
+  // words older than the generator's kDegree follow backwards from those.
+  uint32_t buffer[kKernelHistory + kKernelWords];
+  uint32_t* const words = buffer + kKernelHistory;
+  for (int i = 0; i < kDegree; ++i) words[i - kDegree] = random.state[(random.front + i) % kDegree];
+  for (int i = kKernelHistory - kDegree - 1; i >= 0; --i) buffer[i] = buffer[i + kDegree] - buffer[i + kLag];
 
   Candidate candidate;
-  bool found = false;
-  for (int32_t attempt = 0; attempt < maxAttempts && !found; ++attempt) {
-    nextWords(words);
-    ++state.attemptCount;
-    if (drawnCandidatePasses(tables, words + kDegree, candidate)) {
-      drawCandidate(tables, words + kDegree, candidate);
-      found = true;
+  SearchOutcome outcome;
+  while (outcome.attempts < maxAttempts && !outcome.found) {
+    tables.kernel->nextWords(words);
+    ++outcome.attempts;
+    if (drawnCandidatePasses(tables, words, candidate)) {
+      drawCandidate(tables, words, candidate);
+      outcome.found = true;
     }
-    std::memmove(words, words + kSlotCount, sizeof(uint32_t) * kDegree);
-    front = (front + kSlotCount) % kDegree;
+    std::memmove(buffer, buffer + kSlotCount, sizeof(uint32_t) * kKernelHistory);
   }
 
   // Leave the generator exactly as 180 calls of next() per candidate would.
-  random.front = front;
-  random.rear = (front + kLag) % kDegree;
-  for (int i = 0; i < kDegree; ++i) random.state[(front + i) % kDegree] = words[i];
-  if (found) state.placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
-  return found;
+  random.front = 0;
+  random.rear = kLag;
+  for (int i = 0; i < kDegree; ++i) random.state[i] = words[i - kDegree];
+  if (outcome.found) placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
+  return outcome;
+}
+
+bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts) {
+  const SearchOutcome outcome = searchFrom(tables, state.random, maxAttempts, state.placement);
+  state.attemptCount += outcome.attempts;
+  return outcome.found;
 }

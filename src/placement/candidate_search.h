@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "placement/search_kernel.h"
 #include "state/generation_state.h"
 
 // Zones and key items are bits of a 64-bit mask in the search tables.
@@ -12,10 +13,11 @@ constexpr int kMaskBits = 64;
 // LockTable, UnlockTable, the slot zones and the pins of one run in the form
 // the search reads once per candidate. Derived from the state, never typed in.
 struct SearchTables {
-  // How many items the first pass of searchCandidates follows, and the most
-  // the second pass can follow.
-  static constexpr int kClashLanes = 16;
-  static constexpr int kFollowLanes = 96;
+  // The most items the first pass of searchCandidates follows (a build of
+  // the inner loops may follow only the first of them), and the most the
+  // second pass can follow.
+  static constexpr int kClashLanes = kKernelClashLanes;
+  static constexpr int kFollowLanes = kKernelFollowLanes;
   static constexpr uint8_t kNoLane = 0xff;
 
   // False when a zone or the number of key items does not fit a mask; the
@@ -39,17 +41,19 @@ struct SearchTables {
   // Zone -> the key items needed to enter it, bit k standing for keyItems[k].
   std::array<uint64_t, kMaskBits> neededKeys{};
 
+  // The build of the inner loops the search runs: the fastest this processor
+  // has, unless a test chooses another.
+  const SearchKernel* kernel = nullptr;
   // First pass: the unpinned items that clash in the most unpinned slots, one
   // byte lane each (kNoLane marks an unused lane), and per slot 0xff in the
-  // lane of every such item that clashes in it.
-  std::array<uint8_t, kClashLanes> clashItems{};
-  std::array<std::array<uint8_t, kClashLanes>, kSlotCount> clashesInSlot{};
+  // lane of every such item that clashes in it. Second pass: every item the
+  // checks need to locate (lockedItems, key items, pinned items), one lane
+  // each.
+  KernelTables lanes{};
 
-  // Second pass: every item the checks need to locate (lockedItems, key
-  // items, pinned items), one lane each; followFits is false when there
-  // are more than kFollowLanes of them.
+  // Whether the second pass can follow them all: false when there are more
+  // than kFollowLanes.
   bool followFits = false;
-  std::array<uint8_t, kFollowLanes> followedItems{};
   std::array<uint8_t, kSlotCount> followLane{};  // item -> its lane or kNoLane
   // The items whose lock list can clash, in the order the self-lock check
   // looks at them: those clashing in the most unpinned slots first.
@@ -66,6 +70,18 @@ SearchTables deriveSearchTables(const GenerationState& state);
 // accept it. `tables.usable` must be true.
 bool placementPasses(const SearchTables& tables, const Placement& placement);
 
+// How far one search went: candidates drawn, the passing one included, and
+// whether one passed.
+struct SearchOutcome {
+  int32_t attempts = 0;
+  bool found = false;
+};
+
+// searchCandidates on a generator of its own, for searches that run side by
+// side: draws from `random`, leaves a passing candidate in `placement` and
+// counts nothing.
+SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement);
+
 // Draws and checks up to `maxAttempts` candidates from state.random, each
 // counted in attemptCount and each consuming exactly 180 draws. Returns true
 // at the first candidate that passes both checks, which is then left in
@@ -77,7 +93,7 @@ bool placementPasses(const SearchTables& tables, const Placement& placement);
 // items through the draws and stops at the first one drawn into a slot it
 // locks (nine candidates in ten for Chris); a second pass locates every item
 // the checks need and checks from those places; only the accepted candidate
-// is drawn in full.
+// is drawn in full. Both passes run in tables.kernel.
 bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts);
 
 // rand() % divisor for 0 <= value < 2^31 and 1 <= divisor <= 255, by two

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "placement/candidate_search.h"
+#include "placement/parallel_search.h"
 #include "placement/shuffle.h"
 #include "placement/validator.h"
 
@@ -23,15 +24,17 @@ struct ProgressLine {
   Clock::time_point nextUpdate;
   Clock::duration interval;
   size_t shownWidth = 0;  // 0 while nothing is on the screen
+  int64_t shownCount = 0;
 };
 
-void showProgress(GenerationState& state, ProgressLine& line) {
-  if (!line.enabled) return;
+void showProgress(GenerationState& state, ProgressLine& line, int64_t attemptsSoFar) {
+  if (!line.enabled || attemptsSoFar <= line.shownCount) return;
   const Clock::time_point now = Clock::now();
   if (now < line.nextUpdate) return;
   line.nextUpdate = now + line.interval;
+  line.shownCount = attemptsSoFar;
   // The count only grows, so each text covers the one before it.
-  const std::string text = "Searching... " + std::to_string(state.attemptCount) + " attempts so far";
+  const std::string text = "Searching... " + std::to_string(attemptsSoFar) + " attempts so far";
   *state.console << '\r' << text << std::flush;
   line.shownWidth = text.size();
 }
@@ -60,6 +63,15 @@ bool drawCandidates(GenerationState& state, const SearchTables& tables, int32_t 
 bool generatePlacement(GenerationState& state, const ProgressTiming& timing) {
   const SearchTables tables = deriveSearchTables(state);
   ProgressLine progress{state.smartTerminal, Clock::now() + timing.delay, timing.interval};
+  if (tables.usable && state.searchThreads > 1 && !state.placementValid) {
+    const bool found = searchCandidatesInParallel(state, tables, state.attemptLimit - state.attemptCount,
+                                                  state.searchThreads,
+                                                  [&](int64_t attempts) { showProgress(state, progress, attempts); });
+    eraseProgress(state, progress);
+    if (!found) return false;
+    validatePlacement(state);
+    return true;
+  }
   while (!state.placementValid) {
     const int64_t left = state.attemptLimit - state.attemptCount;
     if (left <= 0) {
@@ -72,7 +84,7 @@ bool generatePlacement(GenerationState& state, const ProgressTiming& timing) {
       // Accepts through the checks as written, which also print the two lines.
       validatePlacement(state);
     } else {
-      showProgress(state, progress);
+      showProgress(state, progress, state.attemptCount);
     }
   }
   return true;

@@ -17,5 +17,7 @@ struct ProgressTiming {
 // shufflePlacement and validatePlacement in turn. Returns false, having
 // printed nothing, once attemptCount reaches state.attemptLimit without an
 // accepted candidate. On a smart terminal a generation that runs longer than
-// timing.delay shows one progress line, erased before it ends.
+// timing.delay shows one progress line, erased before it ends. With
+// state.searchThreads above 1 the candidates are searched on that many
+// threads, with the same result.
 bool generatePlacement(GenerationState& state, const ProgressTiming& timing = ProgressTiming());

@@ -67,6 +67,9 @@ struct GenerationState {
   bool placementValid = false;
   // The generation gives up after this many attempts; tests lower it.
   int64_t attemptLimit = kAttemptLimit;
+  // Threads the search for a placement may use; 1 searches on the calling
+  // thread alone and starts none. The result is the same for every count.
+  int searchThreads = 1;
 
   EnemyRoomTable enemyRoomTable;
 

@@ -22,6 +22,7 @@ TEST(CommandLineTest, NoArgumentsMeansTheInteractiveProgram) {
   EXPECT_FALSE(parsed.line.skipMenu);
   EXPECT_FALSE(parsed.line.hasSeed);
   EXPECT_TRUE(parsed.line.outputDirectory.empty());
+  EXPECT_EQ(parsed.line.threads, 0);
 }
 
 TEST(CommandLineTest, SeedAloneKeepsTheMenu) {
@@ -37,7 +38,7 @@ TEST(CommandLineTest, SeedAloneKeepsTheMenu) {
 
 TEST(CommandLineTest, OptionsThatReplaceTheMenu) {
   const Parsed parsed = parse({"--character", "chris", "--difficulty=hard", "--enemies", "--modifier", "1,3",
-                               "--modifier", "6", "--seed", "7", "--output-dir", "runs/a"});
+                               "--modifier", "6", "--seed", "7", "--output-dir", "runs/a", "--threads", "1024"});
   ASSERT_TRUE(parsed.ok) << parsed.error;
   const RunOptions& o = parsed.line.options;
   EXPECT_TRUE(parsed.line.skipMenu);
@@ -51,6 +52,7 @@ TEST(CommandLineTest, OptionsThatReplaceTheMenu) {
   EXPECT_FALSE(o.allToSelfDefenseGun);
   EXPECT_TRUE(o.armedFuelCapsule);
   EXPECT_EQ(parsed.line.outputDirectory, "runs/a");
+  EXPECT_EQ(parsed.line.threads, 1024);
   const Parsed jill = parse({"--difficulty", "Normal", "--character", "JILL"});
   ASSERT_TRUE(jill.ok);
   EXPECT_FALSE(jill.line.options.character);
@@ -90,6 +92,9 @@ TEST(CommandLineTest, BadArguments) {
       {{"--character", "barry"}, "invalid character 'barry': expected chris or jill"},
       {{"--difficulty", "easy"}, "invalid difficulty 'easy': expected normal or hard"},
       {{"--output-dir", ""}, "option --output-dir needs a folder"},
+      {{"--threads", "0"}, "invalid thread count '0': expected a whole number from 1 to 1024"},
+      {{"--threads", "1025"}, "invalid thread count '1025': expected a whole number from 1 to 1024"},
+      {{"--threads=-2"}, "invalid thread count '-2': expected a whole number from 1 to 1024"},
   };
   for (const Case& c : cases) {
     const Parsed parsed = parse(c.arguments);
@@ -104,7 +109,7 @@ TEST(CommandLineTest, HelpAndVersionNeedNothingElse) {
   EXPECT_TRUE(parse({"--character", "chris", "--help"}).ok);
   const std::string usage = usageText();
   for (const char* option : {"--seed 12345", "--character chris", "--difficulty normal", "--enemies",
-                             "--modifier 1,3", "--output-dir runs/race1"}) {
+                             "--modifier 1,3", "--output-dir runs/race1", "--threads N"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }

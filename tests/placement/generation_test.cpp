@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "catalogue/slot_catalogue.h"
 #include "placement/candidate_search.h"
 #include "placement/constraint_tables.h"
+#include "placement/parallel_search.h"
 #include "placement/reference_placement.h"
 
 namespace {
@@ -32,44 +34,75 @@ struct SideBySide {
     reference.console = &referenceConsole;
   }
 
-  // Runs both from `seed`; the caller may change the tables of both first.
-  void run(uint32_t seed, int earlierDraws) {
-    fast.random.reseed(seed);
+  // Runs the reference from `seed`, then the program's generation once per
+  // thread count on a copy of `fast`, which is left at the starting position;
+  // the caller may change the tables of both first. Returns the accepted
+  // attempt count.
+  int64_t run(uint32_t seed, int earlierDraws, std::initializer_list<int> threadCounts = {1, 2, 5}) {
     ReferenceRandom random(seed);
-    for (int i = 0; i < earlierDraws; ++i) {
-      fast.random.next();
-      random.next();
-    }
+    for (int i = 0; i < earlierDraws; ++i) random.next();
     referenceGeneratePlacement(reference, random);
+    fast.random.reseed(seed);
+    for (int i = 0; i < earlierDraws; ++i) fast.random.next();
     // A search that wrongly rejects would never end: make sure it accepts by
     // the reference's count before running the loop itself.
     const SearchTables tables = deriveSearchTables(fast);
     if (tables.usable) {
       GenerationState probe = fast;
-      ASSERT_TRUE(searchCandidates(probe, tables, reference.attemptCount));
+      EXPECT_TRUE(searchCandidates(probe, tables, static_cast<int32_t>(reference.attemptCount)));
+      if (!probe.placementValid && probe.attemptCount != reference.attemptCount) return 0;
     }
-    generatePlacement(fast);
-    ASSERT_TRUE(fast.placementValid);
-    EXPECT_EQ(fast.placement, reference.placement);
-    EXPECT_EQ(fast.attemptCount, reference.attemptCount);
-    EXPECT_EQ(fastConsole.str(), referenceConsole.str());
-    EXPECT_TRUE(fast.dependencyPath.empty());
-    // The validator's lookups leave the same empty lists in both tables.
-    EXPECT_EQ(fast.lockTable, reference.lockTable);
-    EXPECT_EQ(fast.unlockTable, reference.unlockTable);
     // The modifiers draw next: the generator must stand where rand() does.
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(static_cast<uint32_t>(fast.random.next()), random.next());
+    std::vector<uint32_t> after;
+    for (int i = 0; i < 100; ++i) after.push_back(random.next());
+    for (int threads : threadCounts) {
+      SCOPED_TRACE(testing::Message() << threads << " threads");
+      GenerationState run = fast;
+      std::ostringstream console;
+      run.console = &console;
+      run.searchThreads = threads;
+      generatePlacement(run);
+      EXPECT_TRUE(run.placementValid);
+      EXPECT_EQ(run.placement, reference.placement);
+      EXPECT_EQ(run.attemptCount, reference.attemptCount);
+      EXPECT_EQ(console.str(), referenceConsole.str());
+      EXPECT_TRUE(run.dependencyPath.empty());
+      // The validator's lookups leave the same empty lists in both tables.
+      EXPECT_EQ(run.lockTable, reference.lockTable);
+      EXPECT_EQ(run.unlockTable, reference.unlockTable);
+      std::vector<uint32_t> drawn;
+      for (size_t i = 0; i < after.size(); ++i) drawn.push_back(static_cast<uint32_t>(run.random.next()));
+      EXPECT_EQ(drawn, after);
+    }
+    return reference.attemptCount;
   }
 };
 
+// Whether the next passing candidate after the accepted one (attempt
+// `accepted`, counted from `from`) lies in the following block of the
+// parallel search, so two threads found passing candidates side by side.
+bool nextPassInNeighbouringBlock(const GenerationState& from, int64_t accepted) {
+  GenerationState probe = from;
+  const SearchTables tables = deriveSearchTables(probe);
+  if (!searchCandidates(probe, tables, static_cast<int32_t>(accepted)) || probe.attemptCount != accepted) return false;
+  if (!searchCandidates(probe, tables, 2 * kParallelBlockAttempts)) return false;
+  return (probe.attemptCount - 1) / kParallelBlockAttempts == (accepted - 1) / kParallelBlockAttempts + 1;
+}
+
 TEST(GenerationTest, JillMatchesTheReferenceForManySeeds) {
   const uint32_t seeds = static_cast<uint32_t>(scaledCount(24, 3));
+  int neighbouring = 0;
   for (bool hard : {false, true}) {
     for (uint32_t seed = 1; seed <= seeds; ++seed) {
       SCOPED_TRACE(testing::Message() << "hard " << hard << ", seed " << seed);
       SideBySide runs(false, hard);
-      runs.run(seed, static_cast<int>(seed % 4) * 53);
+      const int64_t accepted = runs.run(seed, static_cast<int>(seed % 4) * 53);
+      neighbouring += nextPassInNeighbouringBlock(runs.fast, accepted);
     }
+  }
+  // Runs where a later block of another thread passes as well, and loses.
+  if (!kSlowBuild) {
+    EXPECT_GE(neighbouring, 3);
   }
 }
 
@@ -132,67 +165,74 @@ std::string beforeAcceptance(const std::string& output) {
 
 TEST(GenerationTest, ProgressLineOnlyOnASmartTerminalAndErasedBeforeAcceptance) {
   // Jill on Hard from seed 5 takes 17434 attempts, several looks at the clock.
-  auto generate = [](bool smartTerminal, const ProgressTiming& timing, std::ostringstream& console) {
-    GenerationState state = jillHardFromSeed5(console, smartTerminal);
-    GenerationState probe = state;
-    const bool accepts = searchCandidates(probe, deriveSearchTables(probe), 17434);
-    EXPECT_TRUE(accepts);
-    if (accepts && probe.attemptCount == 17434) generatePlacement(state, timing);
-    return state;
-  };
-  const ProgressTiming atOnce{std::chrono::seconds(0), std::chrono::seconds(0)};
+  for (int threads : {1, 2}) {
+    SCOPED_TRACE(testing::Message() << threads << " threads");
+    auto generate = [threads](bool smartTerminal, const ProgressTiming& timing, std::ostringstream& console) {
+      GenerationState state = jillHardFromSeed5(console, smartTerminal);
+      state.searchThreads = threads;
+      GenerationState probe = state;
+      const bool accepts = searchCandidates(probe, deriveSearchTables(probe), 17434);
+      EXPECT_TRUE(accepts);
+      if (accepts && probe.attemptCount == 17434) generatePlacement(state, timing);
+      return state;
+    };
+    const ProgressTiming atOnce{std::chrono::seconds(0), std::chrono::seconds(0)};
 
-  std::ostringstream pipe;
-  const GenerationState piped = generate(false, atOnce, pipe);
-  EXPECT_EQ(pipe.str(),
-            "Valid sequence generated!\n"
-            "Number of times the items were randomized before finding a valid sequence:17434\n");
+    std::ostringstream pipe;
+    const GenerationState piped = generate(false, atOnce, pipe);
+    EXPECT_EQ(pipe.str(),
+              "Valid sequence generated!\n"
+              "Number of times the items were randomized before finding a valid sequence:17434\n");
 
-  std::ostringstream terminal;
-  const GenerationState shown = generate(true, atOnce, terminal);
-  EXPECT_EQ(shown.placement, piped.placement);
-  EXPECT_EQ(shown.attemptCount, piped.attemptCount);
-  const std::string output = terminal.str();
-  ASSERT_EQ(output.substr(output.size() - pipe.str().size()), pipe.str());
+    std::ostringstream terminal;
+    const GenerationState shown = generate(true, atOnce, terminal);
+    EXPECT_EQ(shown.placement, piped.placement);
+    EXPECT_EQ(shown.attemptCount, piped.attemptCount);
+    const std::string output = terminal.str();
+    ASSERT_EQ(output.substr(output.size() - pipe.str().size()), pipe.str());
 
-  // Each update rewrites the line in place; the counts grow; the last update
-  // is blanked out with as many spaces as it had characters.
-  const std::string progress = beforeAcceptance(output);
-  std::vector<std::string> lines;
-  std::string::size_type start = progress.find('\r');
-  ASSERT_EQ(start, 0u);
-  while (start != std::string::npos && start + 1 < progress.size()) {
-    const std::string::size_type next = progress.find('\r', start + 1);
-    lines.push_back(progress.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1));
-    start = next;
+    // Each update rewrites the line in place; the counts grow; the last update
+    // is blanked out with as many spaces as it had characters.
+    const std::string progress = beforeAcceptance(output);
+    std::vector<std::string> lines;
+    std::string::size_type start = progress.find('\r');
+    ASSERT_EQ(start, 0u);
+    while (start != std::string::npos && start + 1 < progress.size()) {
+      const std::string::size_type next = progress.find('\r', start + 1);
+      lines.push_back(progress.substr(start + 1, next == std::string::npos ? std::string::npos : next - start - 1));
+      start = next;
+    }
+    ASSERT_GE(lines.size(), 3u);
+    const std::string blank = lines.back();
+    lines.pop_back();
+    int32_t previous = 0;
+    for (const std::string& line : lines) {
+      ASSERT_EQ(line.rfind("Searching... ", 0), 0u) << line;
+      ASSERT_NE(line.find(" attempts so far"), std::string::npos) << line;
+      const int32_t count = std::stoi(line.substr(13));
+      EXPECT_GT(count, previous);
+      EXPECT_LT(count, 17434);
+      previous = count;
+    }
+    EXPECT_EQ(blank, std::string(lines.back().size(), ' '));
+
+    // Before the delay nothing is shown.
+    std::ostringstream quick;
+    generate(true, ProgressTiming(), quick);
+    EXPECT_EQ(quick.str(), pipe.str());
   }
-  ASSERT_GE(lines.size(), 3u);
-  const std::string blank = lines.back();
-  lines.pop_back();
-  int32_t previous = 0;
-  for (const std::string& line : lines) {
-    ASSERT_EQ(line.rfind("Searching... ", 0), 0u) << line;
-    ASSERT_NE(line.find(" attempts so far"), std::string::npos) << line;
-    const int32_t count = std::stoi(line.substr(13));
-    EXPECT_GT(count, previous);
-    EXPECT_LT(count, 17434);
-    previous = count;
-  }
-  EXPECT_EQ(blank, std::string(lines.back().size(), ' '));
-
-  // Before the delay nothing is shown.
-  std::ostringstream quick;
-  generate(true, ProgressTiming(), quick);
-  EXPECT_EQ(quick.str(), pipe.str());
 }
 
 TEST(GenerationTest, AttemptLimitEndsTheSearchWithoutATraceAndAllowsTheLastAttempt) {
-  // Both search paths: the mask tables, and the checks as written.
-  for (bool usable : {true, false}) {
-    SCOPED_TRACE(usable ? "masks" : "checks as written");
-    auto fresh = [usable](std::ostringstream& console) {
+  // Every search path: the mask tables on one and on several threads, and
+  // the checks as written.
+  for (int threads : {1, 3, 0}) {
+    const bool usable = threads != 0;
+    SCOPED_TRACE(usable ? testing::Message() << threads << " threads" : testing::Message() << "checks as written");
+    auto fresh = [usable, threads](std::ostringstream& console) {
       GenerationState state = jillHardFromSeed5(console, true);
       if (!usable) state.slotZones[150] = 70;
+      state.searchThreads = threads;
       return state;
     };
     const ProgressTiming atOnce{std::chrono::seconds(0), std::chrono::seconds(0)};

@@ -35,6 +35,26 @@ TEST(CRandomTest, BelowIsTheUnsignedRemainder) {
   }
 }
 
+// Distances around the state's length and the powers of two the jump is
+// built from, and one jump applied again and again.
+TEST(CRandomTest, SkipEqualsThatManyDraws) {
+  for (uint64_t draws : {0ull, 1ull, 2ull, 30ull, 31ull, 32ull, 180ull, 4096ull * 180 + 7, 1000003ull}) {
+    CRandom skipped(99), drawn(99);
+    drawn.next();  // a position other than the seeding one
+    skipped.next();
+    skipped.skip(draws);
+    for (uint64_t i = 0; i < draws; ++i) drawn.next();
+    for (int i = 0; i < 40; ++i) ASSERT_EQ(skipped.next(), drawn.next()) << draws << " draws, value " << i;
+  }
+  const CRandomJump block = makeJump(737);
+  CRandom jumped(5), drawn(5);
+  for (int step = 0; step < 5; ++step) {
+    jump(jumped, block);
+    for (int i = 0; i < 737; ++i) drawn.next();
+    ASSERT_EQ(jumped.next(), drawn.next()) << "step " << step;
+  }
+}
+
 #ifdef __GLIBC__
 // The program's randomization must equal that of the C library's rand() on
 // Linux, so CRandom is checked against the real thing.

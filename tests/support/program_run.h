@@ -22,14 +22,16 @@ struct Files {
   uint32_t nextDraw;
 };
 
-// Runs the whole generation for `options` and `seed` in a temporary folder.
-inline Files programRun(const RunOptions& options, uint32_t seed) {
+// Runs the whole generation for `options` and `seed` in a temporary folder,
+// searching on `threads` threads.
+inline Files programRun(const RunOptions& options, uint32_t seed, int threads = 1) {
   TempFolder folder;
   GenerationState state;
   std::ostringstream console;
   state.console = &console;
   state.options = options;
   state.outputDirectory = folder.path.string();
+  state.searchThreads = threads;
   EXPECT_EQ(runGeneration(state, seed), kExitSuccess);
   return {readFile(folder.path / itemListFileName(options)), readFile(folder.path / cheatSheetFileName(options)),
           console.str(), static_cast<uint32_t>(state.random.next())};

@@ -1,0 +1,357 @@
+// Compiled once per instruction set: without a MANSION_KERNEL_ definition as
+// the portable build (which also chooses among the builds at run time), with
+// MANSION_KERNEL_AVX2 or MANSION_KERNEL_AVX512 and the matching compiler
+// flags as those builds, with MANSION_KERNEL_PLAIN as the plain loops. Everything here but the one SearchKernel object of
+// the build has internal linkage, and nothing from a header with inline
+// functions is used, so no build's code can stand in for another's.
+#include "placement/search_kernel.h"
+
+#include <cstring>
+
+// The intrinsics are static or never emitted out of line, so they too stay
+// within their build.
+#if defined(__SSE2__) || defined(__AVX512F__)
+#include <immintrin.h>
+#endif
+
+// Lanes are byte vectors where the compiler has vector types; MSVC has none
+// and gets plain loops, which MANSION_KERNEL_PLAIN builds elsewhere too, so
+// that the tests run them.
+#if (defined(__GNUC__) || defined(__clang__)) && !defined(MANSION_KERNEL_PLAIN)
+#define KERNEL_VECTORS 1
+#else
+#define KERNEL_VECTORS 0
+#endif
+
+namespace {
+
+constexpr int kSlots = kKernelSlots;
+
+// Per draw, ceil(2^40 / pool size): the remainder by the pool size then takes
+// two multiplications instead of a division.
+struct Divisors {
+  uint64_t factor[kSlots];
+};
+constexpr Divisors makeDivisors() {
+  Divisors divisors{};
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const uint64_t size = static_cast<uint64_t>(kSlots - slot);
+    divisors.factor[slot] = ((uint64_t{1} << 40) + size - 1) / size;
+  }
+  return divisors;
+}
+constexpr Divisors kDivisors = makeDivisors();
+
+// rand() % pool size for draw `slot`, rand() being the word shifted right by
+// one: with F = 2^40 and factor = (F + e) / size, 0 <= e < size, the masked
+// product is below F and the error term below 1, so this is exact for every
+// value below 2^31 and every size up to 255.
+inline uint8_t scalarIndex(const uint32_t* words, int slot) {
+  constexpr uint64_t kFractionMask = (uint64_t{1} << 40) - 1;
+  const uint64_t fraction = (kDivisors.factor[slot] * (words[slot] >> 1)) & kFractionMask;
+  return static_cast<uint8_t>((fraction * static_cast<uint32_t>(kSlots - slot)) >> 40);
+}
+
+#if defined(__AVX512F__)
+// Sixteen words at a time. Unrolling the recurrence six times gives each word
+// as the word 18 places back plus those 31, 34, ..., 46 places back, all in
+// the three vectors before; those stay in registers, because reading a word
+// back from memory straight after writing it stalls when the read spans two
+// writes.
+// GCC 12 takes the intrinsic's unused masked-off source for an uninitialised
+// variable.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+void nextWords(uint32_t* words) {
+  static_assert(kKernelHistory == 48 && kKernelWords == 192, "three vectors back, twelve vectors on");
+  __m512i oldest = _mm512_loadu_si512(words - 48);
+  __m512i older = _mm512_loadu_si512(words - 32);
+  __m512i last = _mm512_loadu_si512(words - 16);
+  for (int start = 0; start < kKernelWords; start += 16) {
+    const __m512i near = _mm512_add_epi32(_mm512_alignr_epi32(last, older, 14), _mm512_alignr_epi32(last, older, 1));
+    const __m512i far = _mm512_add_epi32(
+        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 14), _mm512_alignr_epi32(older, oldest, 11)),
+        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 8),
+                         _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 5), _mm512_alignr_epi32(older, oldest, 2))));
+    const __m512i next = _mm512_add_epi32(near, far);
+    _mm512_storeu_si512(words + start, next);
+    oldest = older;
+    older = last;
+    last = next;
+  }
+}
+#pragma GCC diagnostic pop
+#else
+// Three words at a time, one chain each. Combined into vectors, the three
+// sums would be read back 31 words later as one read spanning two writes,
+// which stalls while those writes are still on their way to the cache; the
+// empty statements keep the compiler from combining them.
+#if defined(__GNUC__) || defined(__clang__)
+#define KEEP_IN_SCALAR_REGISTERS(a, b, c) __asm__("" : "+r"(a), "+r"(b), "+r"(c))
+#else
+#define KEEP_IN_SCALAR_REGISTERS(a, b, c)
+#endif
+void nextWords(uint32_t* words) {
+  static_assert(kSlots % 3 == 0, "three words per step");
+  uint32_t a = words[-3];
+  uint32_t b = words[-2];
+  uint32_t c = words[-1];
+  for (int i = 0; i < kSlots; i += 3) {
+    uint32_t x = words[i - 31], y = words[i - 30], z = words[i - 29];
+    KEEP_IN_SCALAR_REGISTERS(x, y, z);
+    a += x;
+    b += y;
+    c += z;
+    KEEP_IN_SCALAR_REGISTERS(a, b, c);
+    words[i] = a;
+    words[i + 1] = b;
+    words[i + 2] = c;
+  }
+}
+#endif
+
+void drawIndices(const uint32_t* words, uint8_t* indices) {
+  for (int slot = 0; slot < kSlots; ++slot) indices[slot] = scalarIndex(words, slot);
+}
+
+#if KERNEL_VECTORS
+// Lanes as byte vectors of the widest width the build's instruction set has
+// comparisons for: the compiler splits wider ones byte by byte.
+#if defined(__AVX2__)
+constexpr int kWidth = 32;
+#else
+constexpr int kWidth = 16;
+#endif
+typedef int8_t Lanes __attribute__((vector_size(kWidth)));
+typedef uint8_t ULanes __attribute__((vector_size(kWidth)));
+// The first pass follows one vector of lanes: all of them with AVX2, the 16
+// items that clash most otherwise (the lanes are in that order), where a
+// second vector per draw would cost more than the earlier rejections gain.
+constexpr int kClashVectors = 1;
+constexpr int kFollowVectors = kKernelFollowLanes / kWidth;
+static_assert(kKernelClashLanes >= kWidth && kKernelFollowLanes % kWidth == 0, "whole vectors of lanes");
+
+// A lane's place in the pool is kept as a signed byte 128 below it, so that
+// "behind the drawn entry" is one signed comparison.
+inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128); }
+
+// Whether any lane is nonzero; lanes are 0 or 0xff. The byte sign masks take
+// one instruction where the build has them.
+inline bool anyLaneSet(Lanes lanes) {
+#if defined(__AVX2__)
+  return _mm256_movemask_epi8((__m256i)lanes) != 0;
+#elif defined(__SSE2__)
+  return _mm_movemask_epi8((__m128i)lanes) != 0;
+#else
+  uint64_t halves[kWidth / 8];
+  std::memcpy(halves, &lanes, sizeof halves);
+  uint64_t set = 0;
+  for (uint64_t half : halves) set |= half;
+  return set != 0;
+#endif
+}
+
+
+bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices) {
+  static_assert(kSlots % 4 == 0, "four draws per look");
+  Lanes places[kClashVectors], inPool[kClashVectors], clashes[kClashVectors];
+  for (int v = 0; v < kClashVectors; ++v) {
+    ULanes items;
+    std::memcpy(&items, tables.clashItems + v * kWidth, sizeof items);
+    places[v] = (Lanes)(items ^ 0x80);
+    inPool[v] = (Lanes)(items != 0xff);
+    clashes[v] = Lanes{};
+  }
+  for (int slot = 0; slot < kSlots; slot += 4) {
+    // The remainders stay scalar: vector ones cost more to bring into the
+    // lanes than they save.
+    for (int k = 0; k < 4; ++k) indices[slot + k] = scalarIndex(words, slot + k);
+    for (int k = 0; k < 4; k += 2) {
+      // Two draws per step, both against the places before them: the second
+      // index counts the pool without the first draw's entry, so it names
+      // the place one further on when it is not before that entry.
+      const int first = indices[slot + k];
+      const int second = indices[slot + k + 1] + (indices[slot + k + 1] >= first ? 1 : 0);
+      const int8_t firstIndex = placeByte(first);
+      const int8_t secondIndex = placeByte(second);
+      for (int v = 0; v < kClashVectors; ++v) {
+        Lanes clashingFirst, clashingSecond;
+        std::memcpy(&clashingFirst, tables.clashesInSlot[slot + k] + v * kWidth, sizeof clashingFirst);
+        std::memcpy(&clashingSecond, tables.clashesInSlot[slot + k + 1] + v * kWidth, sizeof clashingSecond);
+        const Lanes takenFirst = (Lanes)(places[v] == firstIndex);
+        const Lanes takenSecond = (Lanes)(places[v] == secondIndex);
+        clashes[v] |= ((takenFirst & clashingFirst) | (takenSecond & clashingSecond)) & inPool[v];
+        inPool[v] &= ~(takenFirst | takenSecond);
+        places[v] += (Lanes)(places[v] > firstIndex) + (Lanes)(places[v] > secondIndex);
+      }
+    }
+    // A clash is final, so one look every four draws is enough.
+    Lanes any = clashes[0];
+    for (int v = 1; v < kClashVectors; ++v) any |= clashes[v];
+    if (anyLaneSet(any)) return true;
+  }
+  return false;
+}
+
+// Once drawn, a lane goes on moving like an item still in the pool and may
+// match a later index, but only its first match counts: per lane the largest
+// of 0xff - slot over the matching slots.
+void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
+  Lanes places[kFollowVectors];
+  ULanes first[kFollowVectors];
+  for (int v = 0; v < kFollowVectors; ++v) {
+    ULanes items;
+    std::memcpy(&items, tables.followedItems + v * kWidth, sizeof items);
+    places[v] = (Lanes)(items ^ 0x80);
+    first[v] = ULanes{};
+  }
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const int8_t index = placeByte(indices[slot]);
+    const uint8_t mark = static_cast<uint8_t>(0xff - slot);
+    for (int v = 0; v < kFollowVectors; ++v) {
+      const ULanes match = (ULanes)(places[v] == index) & mark;
+      first[v] = first[v] > match ? first[v] : match;
+      places[v] += (Lanes)(places[v] > index);
+    }
+  }
+  for (int v = 0; v < kFollowVectors; ++v) {
+    const ULanes drawn = 0xff - first[v];
+    std::memcpy(drawnBy + v * kWidth, &drawn, sizeof drawn);
+  }
+}
+
+#else  // plain loops
+
+// GCC unrolls a short lane loop completely before it would vectorize it;
+// keeping it rolled lets all lanes of a draw run in one vector operation.
+#if defined(__GNUC__) && !defined(__clang__)
+#define EVERY_LANE _Pragma("GCC unroll 1")
+#else
+#define EVERY_LANE
+#endif
+
+inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128); }
+
+// The lane loops have a fixed length and no branch, so a vectorizing
+// compiler runs all lanes of a draw side by side. The first pass follows the
+// 16 items that clash most, as many as one 128-bit register holds.
+bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices) {
+  constexpr int kLanes = 16;
+  static_assert(kLanes <= kKernelClashLanes && kLanes % 8 == 0, "the lanes are read as whole words");
+  int8_t places[kLanes];
+  uint8_t inPool[kLanes];
+  uint8_t clashes[kLanes] = {};
+  EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) {
+    places[lane] = placeByte(tables.clashItems[lane]);
+    inPool[lane] = static_cast<uint8_t>(tables.clashItems[lane] == 0xff ? 0 : 0xff);
+  }
+  for (int slot = 0; slot < kSlots; ++slot) {
+    indices[slot] = scalarIndex(words, slot);
+    const int8_t index = placeByte(indices[slot]);
+    const uint8_t* clashing = tables.clashesInSlot[slot];
+    EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) {
+      const int8_t place = places[lane];
+      const uint8_t taken = static_cast<uint8_t>((place == index ? 0xff : 0) & inPool[lane]);
+      inPool[lane] = static_cast<uint8_t>(inPool[lane] & ~taken);
+      clashes[lane] = static_cast<uint8_t>(clashes[lane] | (taken & clashing[lane]));
+      places[lane] = static_cast<int8_t>(place + (place > index ? -1 : 0));
+    }
+    // A clash is final, so one look every four draws is enough; the lanes
+    // are read as whole words, cheaper than combining them byte by byte.
+    if (slot % 4 == 3) {
+      uint64_t any = 0;
+      for (int lane = 0; lane < kLanes; lane += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, clashes + lane, sizeof eight);
+        any |= eight;
+      }
+      if (any != 0) return true;
+    }
+  }
+  return false;
+}
+
+void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
+  constexpr int kLanes = kKernelFollowLanes;
+  int8_t places[kLanes];
+  uint8_t first[kLanes] = {};
+  EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) places[lane] = placeByte(tables.followedItems[lane]);
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const int8_t index = placeByte(indices[slot]);
+    const uint8_t mark = static_cast<uint8_t>(0xff - slot);
+    EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) {
+      const int8_t place = places[lane];
+      const uint8_t match = static_cast<uint8_t>((place == index ? 0xff : 0) & mark);
+      first[lane] = first[lane] > match ? first[lane] : match;
+      places[lane] = static_cast<int8_t>(place + (place > index ? -1 : 0));
+    }
+  }
+  EVERY_LANE for (int lane = 0; lane < kLanes; ++lane) drawnBy[lane] = static_cast<uint8_t>(0xff - first[lane]);
+}
+
+#endif
+
+}  // namespace
+
+#if defined(MANSION_KERNEL_PLAIN)
+extern const SearchKernel kSearchKernelPlain;
+const SearchKernel kSearchKernelPlain = {"plain loops", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+#elif defined(MANSION_KERNEL_AVX512)
+extern const SearchKernel kSearchKernelAvx512;
+const SearchKernel kSearchKernelAvx512 = {"avx512", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+#elif defined(MANSION_KERNEL_AVX2)
+extern const SearchKernel kSearchKernelAvx2;
+const SearchKernel kSearchKernelAvx2 = {"avx2", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+#else
+
+namespace {
+
+const SearchKernel kSearchKernelPortable = {"portable", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+
+struct AvailableKernels {
+  const SearchKernel* kernels[4];
+  int count = 0;
+};
+
+}  // namespace
+
+#if defined(MANSION_X86_KERNELS)
+extern const SearchKernel kSearchKernelPlain;
+extern const SearchKernel kSearchKernelAvx2;
+extern const SearchKernel kSearchKernelAvx512;
+#endif
+
+namespace {
+
+AvailableKernels detectKernels() {
+  AvailableKernels available{};
+#if defined(MANSION_X86_KERNELS)
+  available.kernels[available.count++] = &kSearchKernelPlain;
+#endif
+  available.kernels[available.count++] = &kSearchKernelPortable;
+#if defined(MANSION_X86_KERNELS)
+  // The C runtime also checks that the system saves the wide registers.
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
+    available.kernels[available.count++] = &kSearchKernelAvx2;
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq")) {
+      available.kernels[available.count++] = &kSearchKernelAvx512;
+    }
+  }
+#endif
+  return available;
+}
+
+const AvailableKernels& availableKernels() {
+  static const AvailableKernels available = detectKernels();
+  return available;
+}
+
+}  // namespace
+
+int searchKernelCount() { return availableKernels().count; }
+
+const SearchKernel& searchKernel(int index) { return *availableKernels().kernels[index]; }
+
+#endif

@@ -1,0 +1,57 @@
+#pragma once
+
+// The inner loops of the candidate search, compiled once per instruction set
+// (a portable build everywhere; AVX2 and AVX-512 builds, and one of the
+// plain loops MSVC gets, on x86-64 where the compiler can target them) and chosen at run time from what the processor
+// has. Only plain data crosses this interface, so the builds share no inline
+// code that could be taken from the wrong one.
+
+#include <cstdint>
+
+constexpr int kKernelSlots = 180;
+// Items the first pass follows, and the most the second pass can follow.
+constexpr int kKernelClashLanes = 32;
+constexpr int kKernelFollowLanes = 96;
+
+// Generator words: each is the sum of the words 31 and 3 places before it
+// (modulo 2^32). nextWords reads kKernelHistory words before the first one it
+// writes and writes up to kKernelWords.
+constexpr int kKernelHistory = 48;
+constexpr int kKernelWords = 192;
+
+// What the loops read, derived by deriveSearchTables.
+struct KernelTables {
+  // First pass: one item per lane (0xff for an unused lane), and per slot
+  // 0xff in the lane of every such item that clashes in that slot.
+  uint8_t clashItems[kKernelClashLanes];
+  uint8_t clashesInSlot[kKernelSlots][kKernelClashLanes];
+  // Second pass: one item per lane, 0xff for an unused lane.
+  uint8_t followedItems[kKernelFollowLanes];
+};
+
+// One build of the loops.
+struct SearchKernel {
+  const char* name;
+  // The next candidate's 180 generator words: words[0..179] from the
+  // kKernelHistory words before words[0]. May also write words[180] up to
+  // words[kKernelWords - 1], with the words that follow.
+  void (*nextWords)(uint32_t* words);
+  // The pool index of each of the 180 draws of a candidate: (word >> 1) %
+  // (180 - draw), from the candidate's 180 generator words. Here and below,
+  // `words` must hold kKernelWords words, of which only the first 180 count.
+  void (*drawIndices)(const uint32_t* words, uint8_t* indices);
+  // First pass: whether drawing from `words` puts a first-pass item into a
+  // slot it clashes in. The pool indices of the draws made so far are left
+  // in `indices` (all 180 when it returns false).
+  bool (*clashesWhileDrawing)(const KernelTables& tables, const uint32_t* words, uint8_t* indices);
+  // Second pass: the slot that draws each followed item, per lane, given the
+  // pool index of every draw.
+  void (*followDraws)(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy);
+};
+
+// The builds this processor can run, slowest first: where the AVX builds
+// exist, the plain loops of compilers without vector types (for the tests),
+// then always the portable build, then AVX2 and AVX-512 as the processor has
+// them. Never empty; the search runs the last.
+int searchKernelCount();
+const SearchKernel& searchKernel(int index);
