@@ -24,8 +24,8 @@ for folder in state catalogue placement enemies modifiers output engine web; do
 done
 sources+=("$root/src/platform/platform-posix.cpp")
 
-objects="$out/.objects"
-mkdir -p "$objects"
+objects="$(mktemp -d)"
+trap 'rm -rf "$objects"' EXIT
 flags=(-std=c++17 -O3 -msimd128 -Wall -Wextra -Wpedantic -I"$root/src")
 pids=()
 objectFiles=()
@@ -47,7 +47,6 @@ em++ "${flags[@]}" "${objectFiles[@]}" -o "$out/mansion.js" \
   -sMODULARIZE=1 -sEXPORT_NAME=createMansion -sENVIRONMENT=worker \
   -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=0 \
   -sEXPORTED_FUNCTIONS=_webGenerate -sEXPORTED_RUNTIME_METHODS=FS
-rm -rf "$objects"
 
 cp "$root"/web/index.html "$root"/web/style.css "$root"/web/page.js "$root"/web/query.js \
   "$root"/web/worker.js "$out"/
