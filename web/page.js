@@ -71,9 +71,17 @@
     worker.onmessage = (event) => onWorkerMessage(event.data);
     worker.onerror = (event) => {
       event.preventDefault();
-      finishRun();
-      showMessage(`The generator stopped: ${event.message || 'unknown error'}`);
+      workerFailed(`The generator stopped: ${event.message || 'unknown error'}`);
     };
+  }
+
+  // The next run gets a fresh worker.
+  function workerFailed(text) {
+    worker.terminate();
+    worker = null;
+    finishRun();
+    showMessage(text);
+    document.body.dataset.state = 'failed';
   }
 
   function clearFiles() {
@@ -145,9 +153,7 @@
         progress.textContent = data.text;
         break;
       case 'failed':
-        finishRun();
-        showMessage(data.text);
-        document.body.dataset.state = 'failed';
+        workerFailed(data.text);
         break;
       case 'done':
         showResult(data);

@@ -4,7 +4,8 @@
 //   { type: 'line', text } / { type: 'error', text }  each console line,
 //   { type: 'progress', text }        the progress line ('' when it is erased),
 //   { type: 'done', status, files, elapsedMs }  files: [{ name, bytes }],
-//   { type: 'failed', text }          when the generator cannot be loaded.
+//   { type: 'failed', text }          when the generator cannot be loaded or
+//                                     stops; the worker is of no further use.
 // The page cancels a run by terminating the worker.
 'use strict';
 
@@ -57,8 +58,15 @@ self.onmessage = async (event) => {
   }
   const run = event.data;
   const started = performance.now();
-  const status = mansion._webGenerate(run.hasSeed ? 1 : 0, run.seed >>> 0, run.chris ? 1 : 0, run.hard ? 1 : 0,
-    run.enemies ? 1 : 0, run.modifiers.reduce((mask, number) => mask | (1 << (number - 1)), 0));
+  let status;
+  try {
+    status = mansion._webGenerate(run.hasSeed ? 1 : 0, run.seed >>> 0, run.chris ? 1 : 0, run.hard ? 1 : 0,
+      run.enemies ? 1 : 0, run.modifiers.reduce((mask, number) => mask | (1 << (number - 1)), 0));
+  } catch (error) {
+    // An aborted generator is unusable; the page replaces this worker.
+    postMessage({ type: 'failed', text: `The generator stopped: ${error}` });
+    return;
+  }
   const elapsedMs = performance.now() - started;
   const files = status === 0 ? readRunFiles(mansion.FS) : [];
   postMessage({ type: 'done', status, files, elapsedMs }, files.map((file) => file.bytes.buffer));
