@@ -1,0 +1,226 @@
+// The page: reads the options from the form or the link, runs the generator
+// in a worker, and shows its console lines, progress and files.
+'use strict';
+
+(function () {
+  const { parseSeed, parseRunQuery, formatRunQuery } = globalThis.MansionQuery;
+
+  const form = document.getElementById('options');
+  const seedField = document.getElementById('seed');
+  const enemiesBox = document.getElementById('enemies');
+  const generateButton = document.getElementById('generate');
+  const cancelButton = document.getElementById('cancel');
+  const message = document.getElementById('message');
+  const runSection = document.getElementById('run');
+  const progress = document.getElementById('progress');
+  const consoleBox = document.getElementById('console');
+  const result = document.getElementById('result');
+  const seedUsed = document.getElementById('seed-used');
+  const elapsed = document.getElementById('elapsed');
+  const shareLink = document.getElementById('share-link');
+  const downloads = document.getElementById('downloads');
+  const keyRouteBox = document.getElementById('key-route-box');
+  const keyRoute = document.getElementById('key-route');
+
+  // The smallest module that uses a WebAssembly SIMD instruction.
+  const kSimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1,
+    8, 0, 65, 0, 253, 15, 253, 98, 11]);
+
+  let worker = null;
+  let running = null; // the options of the run in progress
+  let fileUrls = [];
+
+  function showMessage(text) {
+    message.textContent = text;
+    message.hidden = text === '';
+  }
+
+  function modifierBoxes() {
+    return Array.from(form.querySelectorAll('input[name="modifier"]'));
+  }
+
+  function readForm() {
+    const seedText = seedField.value.trim();
+    let seed = null;
+    if (seedText !== '') {
+      seed = parseSeed(seedText);
+      if (seed === null) return { options: null, error: 'The seed must be a whole number from 0 to 4294967295.' };
+    }
+    return {
+      options: {
+        seed,
+        chris: form.elements.character.value === 'chris',
+        hard: form.elements.difficulty.value === 'hard',
+        enemies: enemiesBox.checked,
+        modifiers: modifierBoxes().filter((box) => box.checked).map((box) => Number(box.value)),
+      },
+      error: null,
+    };
+  }
+
+  function fillForm(options) {
+    seedField.value = options.seed === null ? '' : String(options.seed);
+    form.elements.character.value = options.chris ? 'chris' : 'jill';
+    form.elements.difficulty.value = options.hard ? 'hard' : 'normal';
+    enemiesBox.checked = options.enemies;
+    for (const box of modifierBoxes()) box.checked = options.modifiers.includes(Number(box.value));
+  }
+
+  function startWorker() {
+    worker = new Worker('worker.js');
+    worker.onmessage = (event) => onWorkerMessage(event.data);
+    worker.onerror = (event) => {
+      event.preventDefault();
+      workerFailed(`The generator stopped: ${event.message || 'unknown error'}`);
+    };
+  }
+
+  // The next run gets a fresh worker.
+  function workerFailed(text) {
+    worker.terminate();
+    worker = null;
+    finishRun();
+    showMessage(text);
+    document.body.dataset.state = 'failed';
+  }
+
+  function clearFiles() {
+    for (const url of fileUrls) URL.revokeObjectURL(url);
+    fileUrls = [];
+    downloads.replaceChildren();
+    keyRoute.textContent = '';
+    keyRouteBox.hidden = true;
+  }
+
+  function generate(options) {
+    if (running) return;
+    showMessage('');
+    clearFiles();
+    running = options;
+    runSection.hidden = false;
+    result.hidden = true;
+    consoleBox.textContent = '';
+    progress.textContent = '';
+    generateButton.disabled = true;
+    cancelButton.disabled = false;
+    document.body.dataset.state = 'running';
+    if (!worker) startWorker();
+    worker.postMessage({
+      hasSeed: options.seed !== null,
+      seed: options.seed === null ? 0 : options.seed,
+      chris: options.chris,
+      hard: options.hard,
+      enemies: options.enemies,
+      modifiers: options.modifiers,
+    });
+  }
+
+  function finishRun() {
+    running = null;
+    progress.textContent = '';
+    generateButton.disabled = false;
+    cancelButton.disabled = true;
+  }
+
+  function cancel() {
+    if (!running || !worker) return;
+    // The search loop never yields, so ending the worker is the only way to
+    // stop it; the next run gets a fresh one.
+    worker.terminate();
+    worker = null;
+    finishRun();
+    appendConsoleLine('Cancelled.');
+    document.body.dataset.state = 'cancelled';
+    startWorker();
+  }
+
+  function appendConsoleLine(text) {
+    consoleBox.textContent += `${text}\n`;
+  }
+
+  function onWorkerMessage(data) {
+    if (!running) return;
+    switch (data.type) {
+      case 'seed':
+        running.seed = data.seed;
+        seedUsed.textContent = String(data.seed);
+        break;
+      case 'line':
+      case 'error':
+        appendConsoleLine(data.text);
+        break;
+      case 'progress':
+        progress.textContent = data.text;
+        break;
+      case 'failed':
+        workerFailed(data.text);
+        break;
+      case 'done':
+        showResult(data);
+        break;
+    }
+  }
+
+  function showResult(data) {
+    const options = running;
+    finishRun();
+    if (data.status !== 0) {
+      showMessage(`The run failed (exit status ${data.status}); its messages are below.`);
+      document.body.dataset.state = 'failed';
+      return;
+    }
+    const query = formatRunQuery(options);
+    history.replaceState(null, '', query);
+    shareLink.href = location.href;
+    shareLink.textContent = location.href;
+    elapsed.textContent = `(generated in ${(data.elapsedMs / 1000).toFixed(2)} s)`;
+    elapsed.dataset.ms = String(data.elapsedMs);
+    for (const file of data.files) {
+      const url = URL.createObjectURL(new Blob([file.bytes], { type: 'text/plain' }));
+      fileUrls.push(url);
+      const link = document.createElement('a');
+      link.href = url;
+      link.download = file.name;
+      link.textContent = file.name;
+      const item = document.createElement('li');
+      item.append(link);
+      downloads.append(item);
+      if (file.name.startsWith('KeyRoute')) {
+        keyRoute.textContent = new TextDecoder().decode(file.bytes);
+        keyRouteBox.hidden = false;
+      }
+    }
+    result.hidden = false;
+    document.body.dataset.state = 'done';
+  }
+
+  form.addEventListener('submit', (event) => {
+    event.preventDefault();
+    const { options, error } = readForm();
+    if (error) {
+      showMessage(error);
+      return;
+    }
+    generate(options);
+  });
+  cancelButton.addEventListener('click', cancel);
+
+  if (typeof WebAssembly !== 'object' || !WebAssembly.validate(kSimdProbe)) {
+    generateButton.disabled = true;
+    showMessage('This browser does not support WebAssembly SIMD, which the generator is built with. ' +
+      'Use a current browser, or the console program.');
+    document.body.dataset.state = 'no-simd';
+    return;
+  }
+  startWorker();
+  const { options, error } = parseRunQuery(location.search);
+  if (error) {
+    showMessage(error);
+    document.body.dataset.state = 'bad-link';
+  } else if (options) {
+    fillForm(options);
+    generate(options);
+  } else {
+    document.body.dataset.state = 'idle';
+  }
+})();

@@ -1,0 +1,95 @@
+// The run options as a link carries them:
+//   ?seed=N&character=chris|jill&difficulty=normal|hard&enemies=1&modifiers=1,3
+// Loaded by the page as a plain script (globalThis.MansionQuery) and by the
+// unit tests as a Node module.
+(function (exports) {
+  'use strict';
+
+  const kNames = ['seed', 'character', 'difficulty', 'enemies', 'modifiers'];
+  const kModifierCount = 6;
+
+  // A seed as the console program takes it: decimal digits, 0 to 4294967295.
+  // Returns the number, or null when the text is no such seed.
+  function parseSeed(text) {
+    if (!/^[0-9]{1,10}$/.test(text)) return null;
+    const value = Number(text);
+    return value <= 0xffffffff ? value : null;
+  }
+
+  // Reads a query string (with or without its "?"). Returns
+  //   { options: null, error: null } when it names no option (no run),
+  //   { options, error: null } for a run to make, or
+  //   { options: null, error: "..." } saying what is wrong with it.
+  // options: { seed: number | null (the clock), chris, hard, enemies,
+  // modifiers: sorted numbers 1..6 }.
+  function parseRunQuery(search) {
+    const params = new URLSearchParams(search);
+    const values = new Map();
+    for (const [name, value] of params) {
+      if (!kNames.includes(name)) return fail(`unknown option '${name}'`);
+      if (values.has(name)) return fail(`option '${name}' is given twice`);
+      values.set(name, value);
+    }
+    if (values.size === 0) return { options: null, error: null };
+
+    const options = { seed: null, chris: false, hard: false, enemies: false, modifiers: [] };
+    if (values.has('seed')) {
+      options.seed = parseSeed(values.get('seed'));
+      if (options.seed === null) {
+        return fail(`seed '${values.get('seed')}' is not a whole number from 0 to 4294967295`);
+      }
+    }
+    const character = lowerCase(values.get('character'));
+    if (character === undefined) return fail('the character is missing (character=chris or character=jill)');
+    if (character !== 'chris' && character !== 'jill') {
+      return fail(`character '${character}' is neither chris nor jill`);
+    }
+    options.chris = character === 'chris';
+    const difficulty = lowerCase(values.get('difficulty'));
+    if (difficulty === undefined) return fail('the difficulty is missing (difficulty=normal or difficulty=hard)');
+    if (difficulty !== 'normal' && difficulty !== 'hard') {
+      return fail(`difficulty '${difficulty}' is neither normal nor hard`);
+    }
+    options.hard = difficulty === 'hard';
+    if (values.has('enemies')) {
+      const enemies = values.get('enemies');
+      if (enemies !== '0' && enemies !== '1') return fail(`enemies '${enemies}' is neither 0 nor 1`);
+      options.enemies = enemies === '1';
+    }
+    const modifiers = values.get('modifiers');
+    if (modifiers !== undefined && modifiers !== '') {
+      for (const item of modifiers.split(',')) {
+        const number = /^[1-9]$/.test(item) ? Number(item) : 0;
+        if (number < 1 || number > kModifierCount) {
+          return fail(`modifier '${item}' is not a number from 1 to ${kModifierCount}`);
+        }
+        if (!options.modifiers.includes(number)) options.modifiers.push(number);
+      }
+      options.modifiers.sort((a, b) => a - b);
+    }
+    return { options, error: null };
+  }
+
+  // Names read as the console program reads them, in any case.
+  function lowerCase(text) {
+    return text === undefined ? undefined : text.toLowerCase();
+  }
+
+  function fail(reason) {
+    return { options: null, error: `This link cannot be used: ${reason}.` };
+  }
+
+  // The query string of a run, "?seed=..." with the options that are on.
+  function formatRunQuery(options) {
+    let query = '?';
+    if (options.seed !== null) query += `seed=${options.seed}&`;
+    query += `character=${options.chris ? 'chris' : 'jill'}&difficulty=${options.hard ? 'hard' : 'normal'}`;
+    if (options.enemies) query += '&enemies=1';
+    if (options.modifiers.length > 0) query += `&modifiers=${options.modifiers.join(',')}`;
+    return query;
+  }
+
+  exports.parseSeed = parseSeed;
+  exports.parseRunQuery = parseRunQuery;
+  exports.formatRunQuery = formatRunQuery;
+})(typeof module === 'object' ? module.exports : (globalThis.MansionQuery = {}));

@@ -1,0 +1,265 @@
+// Browser check of the web generator: opens links to runs in headless
+// Chromium and compares the files the page offers for download, byte for
+// byte, and its console lines with the console program's for the same seed
+// and options; then checks that a bad link and a missing SIMD support show
+// their message without a run, and that cancel stops a long run.
+//   WEB_DIR=build-web NATIVE=build/mansion-randomizer node check.js
+'use strict';
+
+const fs = require('node:fs');
+const path = require('node:path');
+const { settings, makeTempDir, startBrowser, runNative, waitForState } = require('./harness.js');
+const { formatRunQuery } = require('../query.js');
+
+const kRunTimeoutMs = 240000;
+
+// All four settings, each once plain and once with enemies and modifiers, and
+// a few mixed ones.
+const kMatrix = [
+  { seed: 1, chris: true, hard: false, enemies: false, modifiers: [] },
+  { seed: 20240601, chris: true, hard: false, enemies: true, modifiers: [1, 3] },
+  { seed: 7, chris: true, hard: true, enemies: false, modifiers: [] },
+  { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 2, 3, 4, 5, 6] },
+  { seed: 4294967295, jill: true, hard: false, enemies: false, modifiers: [] },
+  { seed: 0, jill: true, hard: false, enemies: true, modifiers: [2, 4, 6] },
+  { seed: 99, jill: true, hard: true, enemies: false, modifiers: [] },
+  { seed: 31337, jill: true, hard: true, enemies: true, modifiers: [5, 6] },
+  { seed: 424242, chris: true, hard: true, enemies: true, modifiers: [] },
+  { seed: 5150, jill: true, hard: false, enemies: false, modifiers: [6] },
+].map(({ jill, ...options }) => ({ ...options, chris: !jill }));
+
+// A Chris Hard seed whose search takes about seven million attempts, so a run
+// is still going when the progress line appears.
+const kLongRun = { seed: 546, chris: true, hard: true, enemies: false, modifiers: [] };
+
+const kBadLinks = [
+  '?seed=12ab&character=chris&difficulty=hard',
+  '?seed=4294967296&character=jill&difficulty=normal',
+  '?character=claire&difficulty=hard',
+  '?character=chris',
+  '?character=chris&difficulty=hard&modifiers=1,7',
+  '?character=chris&difficulty=hard&enemies=yes',
+  '?character=chris&difficulty=hard&enemy=1',
+];
+
+let passed = 0;
+let failed = 0;
+
+function check(condition, what) {
+  if (condition) {
+    passed += 1;
+  } else {
+    failed += 1;
+    console.log(`FAIL: ${what}`);
+  }
+  return condition;
+}
+
+function describe(options) {
+  return formatRunQuery(options).slice(1);
+}
+
+// The page's download links: { name (download attribute), text, href }.
+function downloadLinks(page) {
+  return page.$$eval('#downloads a', (links) => links.map((a) => ({ name: a.download, text: a.textContent, href: a.href })));
+}
+
+// Clicks each download link and returns the files Chromium saved.
+async function downloadByClicking(page, links) {
+  const dir = makeTempDir('mansion-downloads-');
+  const cdp = await page.createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: dir, eventsEnabled: true });
+  const files = new Map();
+  try {
+    for (const link of links) {
+      const finished = new Promise((resolve, reject) => {
+        const onProgress = (event) => {
+          if (event.state === 'inProgress') return;
+          cdp.off('Browser.downloadProgress', onProgress);
+          if (event.state === 'completed') resolve();
+          else reject(new Error(`download of ${link.name} ${event.state}`));
+        };
+        cdp.on('Browser.downloadProgress', onProgress);
+      });
+      await page.click(`#downloads a[download="${link.name}"]`);
+      await finished;
+      files.set(link.name, fs.readFileSync(path.join(dir, link.name)));
+    }
+  } finally {
+    await cdp.detach();
+    fs.rmSync(dir, { recursive: true, force: true });
+  }
+  return files;
+}
+
+// Compares a finished page with the console program's run of the same options.
+async function compareWithNative(config, page, options, label) {
+  const native = runNative(config, options);
+  const links = await downloadLinks(page);
+  const names = links.map((link) => link.name);
+  check(JSON.stringify(names) === JSON.stringify([...native.files.keys()].sort(sortByRunOrder)),
+    `${label}: page offers ${names.join(', ')}, the console program wrote ${[...native.files.keys()].join(', ')}`);
+  check(links.every((link) => link.text === link.name), `${label}: link texts are the file names`);
+  const downloaded = await downloadByClicking(page, links);
+  for (const [name, bytes] of native.files) {
+    const got = downloaded.get(name);
+    check(got !== undefined && Buffer.compare(got, bytes) === 0,
+      `${label}: ${name} differs from the console program's (${got ? got.length : 'no'} bytes, expected ${bytes.length})`);
+  }
+  for (const [name, bytes] of native.files) {
+    if (!name.startsWith('KeyRoute')) continue;
+    const shown = await page.$eval('#key-route', (pre) => pre.textContent);
+    check(shown === bytes.toString('utf8'), `${label}: the key route shown differs from ${name}`);
+  }
+  const consoleText = await page.$eval('#console', (pre) => pre.textContent);
+  check(consoleText === native.stdout, `${label}: console lines differ:\n${consoleText}\n--- console program:\n${native.stdout}`);
+  const shared = await page.$eval('#share-link', (a) => a.href);
+  check(new URL(shared).search === formatRunQuery(options), `${label}: link to the run is ${shared}`);
+  check(await page.$eval('#seed-used', (s) => s.textContent) === String(options.seed), `${label}: seed shown`);
+}
+
+// The order the page lists files in: item list, cheat sheet, key route.
+function sortByRunOrder(a, b) {
+  const rank = (name) => ['ItemList', 'CheatSheet', 'KeyRoute'].findIndex((prefix) => name.startsWith(prefix));
+  return rank(a) - rank(b);
+}
+
+async function checkLink(config, session, options) {
+  const label = describe(options);
+  const page = await session.browser.newPage();
+  try {
+    await page.goto(session.baseUrl + formatRunQuery(options));
+    const state = await waitForState(page, ['done', 'failed', 'bad-link', 'no-simd'], kRunTimeoutMs);
+    if (check(state === 'done', `${label}: page ended in state ${state}`)) {
+      await compareWithNative(config, page, options, label);
+    }
+  } finally {
+    await page.close();
+  }
+}
+
+// The form, not a link: chosen by clicking, with an empty seed (the clock).
+async function checkForm(config, session) {
+  const page = await session.browser.newPage();
+  try {
+    await page.goto(session.baseUrl);
+    check(await waitForState(page, ['idle'], 10000) === 'idle', 'form: a page without a query waits');
+    await page.click('input[name="character"][value="jill"]');
+    await page.click('input[name="difficulty"][value="hard"]');
+    await page.click('#enemies');
+    await page.click('input[name="modifier"][value="4"]');
+    await page.click('#generate');
+    const state = await waitForState(page, ['done', 'failed'], kRunTimeoutMs);
+    if (check(state === 'done', `form: page ended in state ${state}`)) {
+      const seed = Number(await page.$eval('#seed-used', (s) => s.textContent));
+      const nowSeconds = Math.floor(Date.now() / 1000);
+      check(Math.abs(nowSeconds - seed) < 300, `form: an empty seed field seeds with the clock (got ${seed})`);
+      await compareWithNative(config, page, { seed, chris: false, hard: true, enemies: true, modifiers: [4] }, 'form');
+    }
+  } finally {
+    await page.close();
+  }
+}
+
+async function checkBadLinks(session) {
+  const page = await session.browser.newPage();
+  try {
+    for (const query of kBadLinks) {
+      await page.goto(session.baseUrl + query);
+      const state = await waitForState(page, ['bad-link', 'running', 'done', 'failed'], 10000);
+      // Long enough for a run that should not happen to have started.
+      await new Promise((resolve) => setTimeout(resolve, 300));
+      const shown = await page.evaluate(() => ({
+        state: document.body.dataset.state,
+        message: document.getElementById('message').hidden ? '' : document.getElementById('message').textContent,
+        runShown: !document.getElementById('run').hidden,
+      }));
+      check(state === 'bad-link' && shown.state === 'bad-link' && !shown.runShown,
+        `bad link ${query}: no run expected, state ${shown.state}`);
+      check(/^This link cannot be used: .+\.$/.test(shown.message), `bad link ${query}: message '${shown.message}'`);
+    }
+  } finally {
+    await page.close();
+  }
+}
+
+async function checkNoSimd(session) {
+  const page = await session.browser.newPage();
+  try {
+    await page.evaluateOnNewDocument(() => {
+      WebAssembly.validate = () => false;
+    });
+    await page.goto(`${session.baseUrl}?seed=1&character=jill&difficulty=normal`);
+    const state = await waitForState(page, ['no-simd', 'running', 'done'], 10000);
+    const shown = await page.evaluate(() => ({
+      message: document.getElementById('message').textContent,
+      disabled: document.getElementById('generate').disabled,
+    }));
+    check(state === 'no-simd' && shown.disabled && /WebAssembly SIMD/.test(shown.message),
+      `without SIMD: state ${state}, message '${shown.message}'`);
+  } finally {
+    await page.close();
+  }
+}
+
+async function checkCancel(config, session) {
+  const page = await session.browser.newPage();
+  try {
+    await page.goto(session.baseUrl + formatRunQuery(kLongRun));
+    await waitForState(page, ['running'], 10000);
+    const searching = await page.waitForFunction(() => document.getElementById('progress').textContent, { timeout: 60000, polling: 20 })
+      .then((handle) => handle.jsonValue());
+    check(/^Searching\.\.\. [0-9]+ attempts so far$/.test(searching), `cancel: progress line reads '${searching}'`);
+    const [runningWorker] = page.workers();
+    const destroyed = new Promise((resolve) => page.on('workerdestroyed', (worker) => worker === runningWorker && resolve()));
+    await page.click('#cancel');
+    const stopped = await Promise.race([destroyed.then(() => true), new Promise((resolve) => setTimeout(resolve, 5000, false))]);
+    check(stopped, 'cancel: the worker running the search is ended');
+    const shown = await page.evaluate(() => ({
+      state: document.body.dataset.state,
+      progress: document.getElementById('progress').textContent,
+      links: document.querySelectorAll('#downloads a').length,
+      generateEnabled: !document.getElementById('generate').disabled,
+      lastLine: document.getElementById('console').textContent.trimEnd().split('\n').pop(),
+    }));
+    check(shown.state === 'cancelled' && shown.progress === '' && shown.links === 0 && shown.generateEnabled &&
+      shown.lastLine === 'Cancelled.', `cancel: page after cancel ${JSON.stringify(shown)}`);
+
+    // The next run, from the same page, works in a fresh worker.
+    const next = { seed: 8, chris: false, hard: false, enemies: false, modifiers: [] };
+    await page.$eval('#seed', (field, seed) => { field.value = seed; }, String(next.seed));
+    await page.click('input[name="character"][value="jill"]');
+    await page.click('input[name="difficulty"][value="normal"]');
+    await page.click('#generate');
+    const state = await waitForState(page, ['done', 'failed'], kRunTimeoutMs);
+    if (check(state === 'done', `after cancel: page ended in state ${state}`)) {
+      await compareWithNative(config, page, next, 'after cancel');
+    }
+  } finally {
+    await page.close();
+  }
+}
+
+async function main() {
+  const config = settings();
+  const started = Date.now();
+  const session = await startBrowser(config);
+  try {
+    for (const options of kMatrix) await checkLink(config, session, options);
+    await checkForm(config, session);
+    await checkBadLinks(session);
+    await checkNoSimd(session);
+    await checkCancel(config, session);
+  } finally {
+    await session.close();
+  }
+  console.log(`browser check: ${kMatrix.length} links, the form, ${kBadLinks.length} bad links, no SIMD and cancel ` +
+    `in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+  console.log(`${passed} passed, ${failed} failed`);
+  process.exitCode = failed === 0 ? 0 : 1;
+}
+
+main().catch((error) => {
+  console.error(error);
+  process.exitCode = 1;
+});

@@ -1,0 +1,49 @@
+// Links the page reads and writes.
+'use strict';
+
+const test = require('node:test');
+const assert = require('node:assert');
+const { parseRunQuery, formatRunQuery } = require('../query.js');
+
+test('good links give the options, and writing them gives the canonical link back', () => {
+  const cases = [
+    ['?seed=1733600000&character=chris&difficulty=hard&enemies=1&modifiers=1,3',
+      { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 3] }, null],
+    ['seed=0&character=jill&difficulty=normal', { seed: 0, chris: false, hard: false, enemies: false, modifiers: [] }, null],
+    ['?seed=4294967295&character=Jill&difficulty=HARD&enemies=0&modifiers=6,2,2',
+      { seed: 4294967295, chris: false, hard: true, enemies: false, modifiers: [2, 6] },
+      '?seed=4294967295&character=jill&difficulty=hard&modifiers=2,6'],
+    ['?character=chris&difficulty=normal&modifiers=', { seed: null, chris: true, hard: false, enemies: false, modifiers: [] },
+      '?character=chris&difficulty=normal'],
+  ];
+  for (const [query, options, canonical] of cases) {
+    assert.deepStrictEqual(parseRunQuery(query), { options, error: null }, query);
+    assert.strictEqual(formatRunQuery(options), canonical || (query.startsWith('?') ? query : `?${query}`));
+  }
+  assert.deepStrictEqual(parseRunQuery(''), { options: null, error: null });
+});
+
+test('bad links name what is wrong and give no options', () => {
+  const cases = [
+    ['?seed=4294967296&character=chris&difficulty=hard', /seed '4294967296'/],
+    ['?seed=-1&character=chris&difficulty=hard', /seed '-1'/],
+    ['?seed=&character=chris&difficulty=hard', /seed ''/],
+    ['?seed=1e3&character=chris&difficulty=hard', /seed '1e3'/],
+    ['?seed=1&difficulty=hard', /character is missing/],
+    ['?seed=1&character=chris', /difficulty is missing/],
+    ['?character=barry&difficulty=hard', /character 'barry'/],
+    ['?character=chris&difficulty=easy', /difficulty 'easy'/],
+    ['?character=chris&difficulty=hard&enemies=true', /enemies 'true'/],
+    ['?character=chris&difficulty=hard&modifiers=0', /modifier '0'/],
+    ['?character=chris&difficulty=hard&modifiers=1,,2', /modifier ''/],
+    ['?character=chris&difficulty=hard&modifiers=12', /modifier '12'/],
+    ['?character=chris&difficulty=hard&character=jill', /'character' is given twice/],
+    ['?character=chris&difficulty=hard&seeed=5', /unknown option 'seeed'/],
+  ];
+  for (const [query, reason] of cases) {
+    const { options, error } = parseRunQuery(query);
+    assert.strictEqual(options, null, query);
+    assert.match(error, /^This link cannot be used: .+\.$/, query);
+    assert.match(error, reason, query);
+  }
+});
