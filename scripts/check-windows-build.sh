@@ -170,17 +170,44 @@ check_fixed_seed() {
   status=0
   run_wine "$exe" "$@" --output-dir "$windows_dir" > "$windows_dir.out" 2>&1 || status=$?
   [ $status -eq 0 ] || fail "Windows build, $*: exit status $status: $(cat "$windows_dir.out")"
-  [ "$(ls "$linux_dir" | wc -l)" -eq 2 ] || fail "Linux build, $*: expected two files, got $(ls "$linux_dir")"
+  local expected=2
+  case " $* " in *" --key-route "*) expected=3 ;; esac
+  [ "$(ls "$linux_dir" | wc -l)" -eq $expected ] ||
+    fail "Linux build, $*: expected $expected files, got $(ls "$linux_dir")"
   compare_files "$linux_dir" "$windows_dir" "fixed seed, $*"
   ok "fixed seed, $*: exit 0 and $(ls "$windows_dir" | tr '\n' ' ')byte-identical to the Linux build's"
 }
 check_fixed_seed --seed 2024 --character jill --difficulty hard --enemies --modifier 1,3,6
 check_fixed_seed --seed 7 --character chris --difficulty normal
 check_fixed_seed --seed 4294967295 --character chris --difficulty hard --modifier 2,4,5
+# The key route too, of a run whose modifier 5 leaves key items out of reach,
+# searched on two threads.
+check_fixed_seed --seed 104 --character chris --difficulty hard --modifier 5 --key-route --threads 2
+
 new_files=$work/fixed1-linux
 end_stage "a. fixed-seed runs"
 
-# --- b. the menu with piped input ------------------------------------------------
+# --- b. checking an item list ---------------------------------------------------
+# Both builds judge the same files alike: a good one, the same file with
+# another seed named, and one cut short.
+check_same_verdict() {  # FILE ARGUMENTS...
+  local linux_status=0 windows_status=0 linux_out windows_out
+  linux_out=$("$linux_program" --check "$@" 2>&1) || linux_status=$?
+  windows_out=$(run_wine "$exe" --check "$@" 2>&1) || windows_status=$?
+  windows_out=${windows_out//$'\r'/}
+  [ "$linux_status" = "$windows_status" ] && [ "$linux_out" = "$windows_out" ] ||
+    fail "--check $*: Linux said ($linux_status) '$linux_out', Windows said ($windows_status) '$windows_out'"
+  ok "--check $*: exit $linux_status and the same words from both builds"
+}
+cp fixed1-linux/ItemListJillHard.txt ItemListJillHard.txt
+check_same_verdict ItemListJillHard.txt --seed 2024 --enemies --modifier 1,3,6
+check_same_verdict ItemListJillHard.txt --seed 2025 --enemies --modifier 1,3,6
+mkdir cut
+head -c 300 ItemListJillHard.txt > cut/ItemListJillHard.txt
+check_same_verdict cut/ItemListJillHard.txt
+end_stage "b. item list checks"
+
+# --- c. the menu with piped input ------------------------------------------------
 # Enemy randomizer on, modifier page, ammo to junk, back, Jill on Hard, then
 # the line the key wait reads.
 menu_input=(6 5 2 7 4 "")
@@ -209,9 +236,9 @@ for ends in lf crlf; do
 $(cat "menu-$ends.diff")"
   ok "menu run, --seed 77, input 6 5 2 7 4 with ${ends^^} line ends: exit 0, same files and transcript as the Linux build, key prompt shown"
 done
-end_stage "b. menu run"
+end_stage "c. menu run"
 
-# --- c. failing writes -----------------------------------------------------------
+# --- d. failing writes -----------------------------------------------------------
 # Each case starts from a folder holding the files of an earlier run, which
 # differ from what this run writes, so "intact" can be told from "replaced".
 # shellcheck disable=SC2054 # "1,3,6" is one argument
@@ -310,9 +337,9 @@ status=$(run_in_case "$work/case1" "$exe" "${failing_run[@]}")
 compare_files "$new_files" "$work/case1" "the run after the failing cases"
 ok "the same run with nothing in the way: exit 0, both files replaced by the Linux build's bytes"
 cd "$root"
-end_stage "c. failing writes"
+end_stage "d. failing writes"
 
-# --- d. no command interpreter -------------------------------------------------
+# --- e. no command interpreter -------------------------------------------------
 # "cls" and "pause" through system() would start cmd.exe on every menu page;
 # the console API does the same without a second process.
 calls=$(grep -rnE '(^|[^[:alnum:]_])(system|_wsystem|popen|_popen|_wpopen|WinExec|ShellExecute[AW]?|ShellExecuteEx[AW]?|CreateProcess[AW]?|_spawn[lv]p?e?|_exec[lv]p?e?)[[:space:]]*\(' src || true)
@@ -326,7 +353,7 @@ started=$(printf '%s\n' "$imports" | grep -E ': (system|_wsystem|_popen|_wpopen|
 printf '%s\n' "$imports" | grep -q ': FillConsoleOutputCharacterA$' ||
   fail "mansion-randomizer.exe does not import FillConsoleOutputCharacterA"
 ok "no system(), popen, spawn or CreateProcess in src/ or in the .exe's imports; the screen is cleared and the key read through the console API"
-end_stage "d. no command interpreter"
+end_stage "e. no command interpreter"
 
 echo "stage times (s):"
 for i in "${!stage_names[@]}"; do
