@@ -241,7 +241,8 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
   if (settingFromFileName(request.file, named)) {
     const bool otherCharacter = request.characterGiven && named.character != options.character;
     if (otherCharacter || (request.difficultyGiven && named.hardDifficulty != options.hardDifficulty)) {
-      *state.errors << "cannot check " << request.file << ": its name says " << settingName(named) << ", but "
+      *state.errors << kMessagePrefix << "cannot check " << request.file << ": its name says " << settingName(named)
+                    << ", but "
                     << (otherCharacter ? std::string("--character says ") + characterName(options)
                                        : std::string("--difficulty says ") + difficultyName(options))
                     << std::endl;
@@ -250,7 +251,7 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
     options.character = named.character;
     options.hardDifficulty = named.hardDifficulty;
   } else if (!request.characterGiven || !request.difficultyGiven) {
-    *state.errors << "cannot check " << request.file
+    *state.errors << kMessagePrefix << "cannot check " << request.file
                   << ": the name is not ItemList<Chris|Jill><Normal|Hard>.txt, so --character and --difficulty "
                      "must say whose it is"
                   << std::endl;
@@ -259,7 +260,7 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
 
   std::string bytes, error;
   if (!readLimited(request.file, bytes, error)) {
-    *state.errors << error << std::endl;
+    *state.errors << kMessagePrefix << error << std::endl;
     return kExitCheckUnreadable;
   }
   ItemListContents contents;
@@ -267,7 +268,8 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
   if (!readItemList(bytes, contents, fault) || bytes.size() > kReadLimit) {
     // No item list fills the bytes read, so a fault always lies within them.
     if (fault.reason.empty()) fault = {kSlotCount + 2 + kEnemyRoomCount, "the file goes on after the enemy block"};
-    *state.errors << "cannot check " << request.file << ": line " << fault.line << ": " << fault.reason << std::endl;
+    *state.errors << kMessagePrefix << "cannot check " << request.file << ": line " << fault.line << ": "
+                  << fault.reason << std::endl;
     return kExitCheckUnreadable;
   }
 
@@ -314,7 +316,7 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
     const std::string route = outputPath(state, keyRouteFileName(options));
     std::error_code ignored;
     if (std::filesystem::equivalent(route, request.file, ignored)) {
-      *state.errors << "cannot write " << route << ": it is the file being checked" << std::endl;
+      *state.errors << kMessagePrefix << "cannot write " << route << ": it is the file being checked" << std::endl;
       return kExitWriteFailed;
     }
     if (!writeKeyRouteFile(state)) return kExitWriteFailed;

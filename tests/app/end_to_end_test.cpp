@@ -326,8 +326,9 @@ TEST(CommandLineEndToEndTest, KeyRouteAndCheckOfTheFilesTheSeedLineNames) {
   const Result edited = sandbox.run("", "--check copy.txt --character jill --difficulty hard");
   EXPECT_EQ(edited.status, kExitCheckUnreadable);
   EXPECT_EQ(edited.out, "");
-  EXPECT_EQ(edited.err, "cannot check copy.txt: line 234: expected an enemy code from 1 to 10 for X-Ray Room B, "
-                        "found '11'\n");
+  EXPECT_EQ(edited.err,
+            "mansion-randomizer: cannot check copy.txt: line 234: expected an enemy code from 1 to 10 for X-Ray Room B, "
+            "found '11'\n");
   const Result unnamed = sandbox.run("", "--check copy.txt");
   EXPECT_EQ(unnamed.status, kExitBadArguments);
   EXPECT_EQ(readFile(itemList), bytes);
