@@ -118,7 +118,7 @@ bool followedCandidatePasses(const SearchTables& tables,
 // The verdict on the candidate drawn from `words`, by the cheapest way the
 // tables allow.
 bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, Candidate& scratch) {
-  uint8_t indices[kSlotCount];
+  uint8_t indices[kKernelReach];
   if (tables.kernel->clashesWhileDrawing(tables.lanes, words, indices)) return false;
   if (tables.followFits) {
     std::array<uint8_t, SearchTables::kFollowLanes> drawnBy;
@@ -233,30 +233,39 @@ bool placementPasses(const SearchTables& tables, const Placement& placement) {
 
 SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement) {
   // The generator as one run of words, oldest first: the last kKernelHistory
-  // words it produced, then room for one candidate's draws. Each new word is
-  // the sum of the words kDegree and kSeparation places before it, so the
-  // words older than the generator's kDegree follow backwards from those.
-  uint32_t buffer[kKernelHistory + kKernelWords];
+  // words it produced, then room for the draws of a batch of candidates and
+  // the words the kernel reads past the last. Each new word is the sum of the
+  // words kDegree and kSeparation places before it, so the words older than
+  // the generator's kDegree follow backwards from those.
+  uint32_t buffer[kKernelHistory + kKernelWords + kKernelReach - kSlotCount];
   uint32_t* const words = buffer + kKernelHistory;
+  std::fill(words + kKernelWords, std::end(buffer), 0u);
   for (int i = 0; i < kDegree; ++i) words[i - kDegree] = random.state[(random.front + i) % kDegree];
   for (int i = kKernelHistory - kDegree - 1; i >= 0; --i) buffer[i] = buffer[i + kDegree] - buffer[i + kLag];
 
   Candidate candidate;
   SearchOutcome outcome;
+  // Just past the words of the last candidate drawn: where the generator stops.
+  const uint32_t* drawnUpTo = words;
+  int inBatch = kKernelBatch;
   while (outcome.attempts < maxAttempts && !outcome.found) {
-    tables.kernel->nextWords(words);
+    if (inBatch == kKernelBatch) {
+      tables.kernel->nextWords(words);
+      inBatch = 0;
+    }
+    const uint32_t* candidateWords = words + kSlotCount * inBatch++;
+    drawnUpTo = candidateWords + kSlotCount;
     ++outcome.attempts;
-    if (drawnCandidatePasses(tables, words, candidate)) {
-      drawCandidate(tables, words, candidate);
+    if (drawnCandidatePasses(tables, candidateWords, candidate)) {
+      drawCandidate(tables, candidateWords, candidate);
       outcome.found = true;
     }
-    std::memmove(buffer, buffer + kSlotCount, sizeof(uint32_t) * kKernelHistory);
   }
 
   // Leave the generator exactly as 180 calls of next() per candidate would.
   random.front = 0;
   random.rear = kLag;
-  for (int i = 0; i < kDegree; ++i) random.state[i] = words[i - kDegree];
+  for (int i = 0; i < kDegree; ++i) random.state[i] = drawnUpTo[i - kDegree];
   if (outcome.found) placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
   return outcome;
 }

@@ -23,6 +23,18 @@
 #define KERNEL_VECTORS 0
 #endif
 
+// GCC 12 takes the unused masked-off sources of some intrinsics for
+// uninitialised variables.
+#if defined(__GNUC__) && !defined(__clang__)
+#define GCC_PRAGMA_UNINITIALIZED_PUSH \
+  _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wuninitialized\"") \
+      _Pragma("GCC diagnostic ignored \"-Wmaybe-uninitialized\"")
+#define GCC_PRAGMA_POP _Pragma("GCC diagnostic pop")
+#else
+#define GCC_PRAGMA_UNINITIALIZED_PUSH
+#define GCC_PRAGMA_POP
+#endif
+
 namespace {
 
 constexpr int kSlots = kKernelSlots;
@@ -53,31 +65,62 @@ inline uint8_t scalarIndex(const uint32_t* words, int slot) {
 }
 
 #if defined(__AVX512F__)
-// Sixteen words at a time. Unrolling the recurrence six times gives each word
-// as the word 18 places back plus those 31, 34, ..., 46 places back, all in
-// the three vectors before; those stay in registers, because reading a word
-// back from memory straight after writing it stalls when the read spans two
-// writes.
-// GCC 12 takes the intrinsic's unused masked-off source for an uninitialised
-// variable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
+// Fifteen words at a time, one register each (the top lane unused): word t
+// of the fifteen from i is the word 18 places back plus those 31, 34, ...,
+// 46 places back (the recurrence unrolled six times), all in the four
+// registers before. Only the word 18 back comes from the register just made,
+// so one two-register permutation and one addition lie between one
+// register's words and the next's; the others are summed meanwhile. Words
+// stay in registers, as reading one back from memory straight after writing
+// it stalls when the read spans two writes.
+// Per lag, the permutation of the register `back` registers before the new
+// one and the one after it that brings each of the fifteen the word `lag`
+// places before it.
+struct WordsBack {
+  alignas(64) int32_t lanes[7][16];
+};
+constexpr WordsBack makeWordsBack() {
+  WordsBack table{};
+  const int lags[7] = {18, 31, 34, 37, 40, 43, 46};
+  for (int k = 0; k < 7; ++k) {
+    const int back = k == 0 ? 2 : k < 6 ? 3 : 4;
+    const int laterStart = -15 * back + 15;  // relative to the first new word
+    for (int t = 0; t < 16; ++t) {
+      const int word = (t < 15 ? t : 14) - lags[k];
+      table.lanes[k][t] = word >= laterStart ? 16 + (word - laterStart) : word - (laterStart - 15);
+    }
+  }
+  return table;
+}
+constexpr WordsBack kWordsBack = makeWordsBack();
+inline __m512i wordsBack(int k) { return _mm512_load_si512(kWordsBack.lanes[k]); }
+
 void nextWords(uint32_t* words) {
-  static_assert(kKernelHistory == 48 && kKernelWords == 192, "three vectors back, twelve vectors on");
-  __m512i oldest = _mm512_loadu_si512(words - 48);
-  __m512i older = _mm512_loadu_si512(words - 32);
-  __m512i last = _mm512_loadu_si512(words - 16);
-  for (int start = 0; start < kKernelWords; start += 16) {
-    const __m512i near = _mm512_add_epi32(_mm512_alignr_epi32(last, older, 14), _mm512_alignr_epi32(last, older, 1));
+  static_assert(kKernelHistory >= 64 && kKernelWords % 15 == 0, "four registers back, whole registers on");
+  constexpr __mmask16 kFifteen = 0x7fff;
+  __m512i last = _mm512_loadu_si512(words - 15);
+  __m512i older = _mm512_loadu_si512(words - 30);
+  __m512i older2 = _mm512_loadu_si512(words - 45);
+  __m512i oldest = _mm512_loadu_si512(words - 60);
+  const __m512i back18 = wordsBack(0), back31 = wordsBack(1), back34 = wordsBack(2), back37 = wordsBack(3);
+  const __m512i back40 = wordsBack(4), back43 = wordsBack(5), back46 = wordsBack(6);
+  for (int start = 0; start < kKernelWords; start += 15) {
     const __m512i far = _mm512_add_epi32(
-        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 14), _mm512_alignr_epi32(older, oldest, 11)),
-        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 8),
-                         _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 5), _mm512_alignr_epi32(older, oldest, 2))));
-    const __m512i next = _mm512_add_epi32(near, far);
-    _mm512_storeu_si512(words + start, next);
-    oldest = older;
+        _mm512_add_epi32(_mm512_permutex2var_epi32(older2, back31, older),
+                         _mm512_permutex2var_epi32(older2, back34, older)),
+        _mm512_add_epi32(_mm512_add_epi32(_mm512_permutex2var_epi32(older2, back37, older),
+                                          _mm512_permutex2var_epi32(older2, back40, older)),
+                         _mm512_add_epi32(_mm512_permutex2var_epi32(older2, back43, older),
+                                          _mm512_permutex2var_epi32(oldest, back46, older2))));
+    const __m512i next = _mm512_add_epi32(_mm512_permutex2var_epi32(older, back18, last), far);
+    _mm512_mask_storeu_epi32(words + start, kFifteen, next);
+    oldest = older2;
+    older2 = older;
     older = last;
     last = next;
+  }
+  for (int i = 0; i < kKernelHistory; i += 16) {
+    _mm512_storeu_si512(words - kKernelHistory + i, _mm512_loadu_si512(words + kKernelWords - kKernelHistory + i));
   }
 }
 #pragma GCC diagnostic pop
@@ -92,11 +135,11 @@ void nextWords(uint32_t* words) {
 #define KEEP_IN_SCALAR_REGISTERS(a, b, c)
 #endif
 void nextWords(uint32_t* words) {
-  static_assert(kSlots % 3 == 0, "three words per step");
+  static_assert(kKernelWords % 3 == 0, "three words per step");
   uint32_t a = words[-3];
   uint32_t b = words[-2];
   uint32_t c = words[-1];
-  for (int i = 0; i < kSlots; i += 3) {
+  for (int i = 0; i < kKernelWords; i += 3) {
     uint32_t x = words[i - 31], y = words[i - 30], z = words[i - 29];
     KEEP_IN_SCALAR_REGISTERS(x, y, z);
     a += x;
@@ -107,6 +150,7 @@ void nextWords(uint32_t* words) {
     words[i + 1] = b;
     words[i + 2] = c;
   }
+  std::memcpy(words - kKernelHistory, words + kKernelWords - kKernelHistory, sizeof(uint32_t) * kKernelHistory);
 }
 #endif
 
@@ -196,6 +240,35 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
 // Once drawn, a lane goes on moving like an item still in the pool and may
 // match a later index, but only its first match counts: per lane the largest
 // of 0xff - slot over the matching slots.
+#if defined(__AVX512BW__) && defined(__AVX512VL__)
+// The 96 lanes in a 512-bit and a 256-bit register, places unsigned: a place
+// after the drawn one moves back by one as the larger of place - 1 and the
+// smaller of place and index, which is place itself everywhere else, without
+// a comparison on the way from one draw's places to the next.
+GCC_PRAGMA_UNINITIALIZED_PUSH
+void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
+  static_assert(kKernelFollowLanes == 96, "one 512-bit and one 256-bit register of lanes");
+  __m512i wide = _mm512_loadu_si512(tables.followedItems);
+  __m256i narrow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tables.followedItems + 64));
+  __m512i wideFirst = _mm512_setzero_si512();
+  __m256i narrowFirst = _mm256_setzero_si256();
+  const __m512i one = _mm512_set1_epi8(1);
+  __m512i mark = _mm512_set1_epi8(-1);
+  for (int slot = 0; slot < kSlots; ++slot) {
+    const __m512i index = _mm512_set1_epi8(static_cast<char>(indices[slot]));
+    wideFirst = _mm512_mask_max_epu8(wideFirst, _mm512_cmpeq_epi8_mask(wide, index), wideFirst, mark);
+    wide = _mm512_max_epu8(_mm512_subs_epu8(wide, one), _mm512_min_epu8(wide, index));
+    const __m256i narrowIndex = _mm512_castsi512_si256(index);
+    narrowFirst = _mm256_mask_max_epu8(narrowFirst, _mm256_cmpeq_epi8_mask(narrow, narrowIndex), narrowFirst,
+                                       _mm512_castsi512_si256(mark));
+    narrow = _mm256_max_epu8(_mm256_subs_epu8(narrow, _mm512_castsi512_si256(one)), _mm256_min_epu8(narrow, narrowIndex));
+    mark = _mm512_sub_epi8(mark, one);
+  }
+  _mm512_storeu_si512(drawnBy, _mm512_sub_epi8(_mm512_set1_epi8(-1), wideFirst));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(drawnBy + 64), _mm256_sub_epi8(_mm256_set1_epi8(-1), narrowFirst));
+}
+GCC_PRAGMA_POP
+#else
 void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
   Lanes places[kFollowVectors];
   ULanes first[kFollowVectors];
@@ -219,6 +292,7 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
     std::memcpy(drawnBy + v * kWidth, &drawn, sizeof drawn);
   }
 }
+#endif
 
 #else  // plain loops
 

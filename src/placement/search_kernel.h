@@ -14,10 +14,15 @@ constexpr int kKernelClashLanes = 32;
 constexpr int kKernelFollowLanes = 96;
 
 // Generator words: each is the sum of the words 31 and 3 places before it
-// (modulo 2^32). nextWords reads kKernelHistory words before the first one it
-// writes and writes up to kKernelWords.
-constexpr int kKernelHistory = 48;
-constexpr int kKernelWords = 192;
+// (modulo 2^32). nextWords makes the words of kKernelBatch candidates at a
+// time, reading the kKernelHistory words before the first one it writes.
+constexpr int kKernelHistory = 64;
+constexpr int kKernelBatch = 4;
+constexpr int kKernelWords = kKernelBatch * kKernelSlots;
+// A candidate's words are read up to kKernelReach words from its first (whole
+// vectors), so the words of the last candidate of a batch are followed by
+// kKernelReach - kKernelSlots readable words.
+constexpr int kKernelReach = 192;
 
 // What the loops read, derived by deriveSearchTables.
 struct KernelTables {
@@ -32,13 +37,14 @@ struct KernelTables {
 // One build of the loops.
 struct SearchKernel {
   const char* name;
-  // The next candidate's 180 generator words: words[0..179] from the
-  // kKernelHistory words before words[0]. May also write words[180] up to
-  // words[kKernelWords - 1], with the words that follow.
+  // The next kKernelBatch candidates' generator words: words[0] up to
+  // words[kKernelWords - 1] from the kKernelHistory words before words[0],
+  // where it then leaves the last kKernelHistory of them for the next call.
   void (*nextWords)(uint32_t* words);
   // The pool index of each of the 180 draws of a candidate: (word >> 1) %
   // (180 - draw), from the candidate's 180 generator words. Here and below,
-  // `words` must hold kKernelWords words, of which only the first 180 count.
+  // `words` must hold kKernelReach words, of which only the first 180 count,
+  // and `indices` room for kKernelReach.
   void (*drawIndices)(const uint32_t* words, uint8_t* indices);
   // First pass: whether drawing from `words` puts a first-pass item into a
   // slot it clashes in. The pool indices of the draws made so far are left
