@@ -23,18 +23,6 @@
 #define KERNEL_VECTORS 0
 #endif
 
-// GCC 12 takes the unused masked-off sources of some intrinsics for
-// uninitialised variables.
-#if defined(__GNUC__) && !defined(__clang__)
-#define GCC_PRAGMA_UNINITIALIZED_PUSH \
-  _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wuninitialized\"") \
-      _Pragma("GCC diagnostic ignored \"-Wmaybe-uninitialized\"")
-#define GCC_PRAGMA_POP _Pragma("GCC diagnostic pop")
-#else
-#define GCC_PRAGMA_UNINITIALIZED_PUSH
-#define GCC_PRAGMA_POP
-#endif
-
 namespace {
 
 constexpr int kSlots = kKernelSlots;
@@ -240,36 +228,11 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
 // Once drawn, a lane goes on moving like an item still in the pool and may
 // match a later index, but only its first match counts: per lane the largest
 // of 0xff - slot over the matching slots.
-#if defined(__AVX512BW__) && defined(__AVX512VL__)
-// The 96 lanes in a 512-bit and a 256-bit register, places unsigned: a place
-// after the drawn one moves back by one as the larger of place - 1 and the
-// smaller of place and index, which is place itself everywhere else, without
-// a comparison on the way from one draw's places to the next.
-GCC_PRAGMA_UNINITIALIZED_PUSH
+// Two draws per step, as in the first pass: each step's places wait on the
+// step before, so fewer steps finish sooner. The two indices of a step name
+// different places, so a lane matches at most one of them.
 void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
-  static_assert(kKernelFollowLanes == 96, "one 512-bit and one 256-bit register of lanes");
-  __m512i wide = _mm512_loadu_si512(tables.followedItems);
-  __m256i narrow = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tables.followedItems + 64));
-  __m512i wideFirst = _mm512_setzero_si512();
-  __m256i narrowFirst = _mm256_setzero_si256();
-  const __m512i one = _mm512_set1_epi8(1);
-  __m512i mark = _mm512_set1_epi8(-1);
-  for (int slot = 0; slot < kSlots; ++slot) {
-    const __m512i index = _mm512_set1_epi8(static_cast<char>(indices[slot]));
-    wideFirst = _mm512_mask_max_epu8(wideFirst, _mm512_cmpeq_epi8_mask(wide, index), wideFirst, mark);
-    wide = _mm512_max_epu8(_mm512_subs_epu8(wide, one), _mm512_min_epu8(wide, index));
-    const __m256i narrowIndex = _mm512_castsi512_si256(index);
-    narrowFirst = _mm256_mask_max_epu8(narrowFirst, _mm256_cmpeq_epi8_mask(narrow, narrowIndex), narrowFirst,
-                                       _mm512_castsi512_si256(mark));
-    narrow = _mm256_max_epu8(_mm256_subs_epu8(narrow, _mm512_castsi512_si256(one)), _mm256_min_epu8(narrow, narrowIndex));
-    mark = _mm512_sub_epi8(mark, one);
-  }
-  _mm512_storeu_si512(drawnBy, _mm512_sub_epi8(_mm512_set1_epi8(-1), wideFirst));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(drawnBy + 64), _mm256_sub_epi8(_mm256_set1_epi8(-1), narrowFirst));
-}
-GCC_PRAGMA_POP
-#else
-void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
+  static_assert(kSlots % 2 == 0, "two draws per step");
   Lanes places[kFollowVectors];
   ULanes first[kFollowVectors];
   for (int v = 0; v < kFollowVectors; ++v) {
@@ -278,13 +241,18 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
     places[v] = (Lanes)(items ^ 0x80);
     first[v] = ULanes{};
   }
-  for (int slot = 0; slot < kSlots; ++slot) {
-    const int8_t index = placeByte(indices[slot]);
-    const uint8_t mark = static_cast<uint8_t>(0xff - slot);
+  for (int slot = 0; slot < kSlots; slot += 2) {
+    const int firstDraw = indices[slot];
+    const int secondDraw = indices[slot + 1] + (indices[slot + 1] >= firstDraw ? 1 : 0);
+    const int8_t firstIndex = placeByte(firstDraw);
+    const int8_t secondIndex = placeByte(secondDraw);
+    const uint8_t firstMark = static_cast<uint8_t>(0xff - slot);
+    const uint8_t secondMark = static_cast<uint8_t>(0xfe - slot);
     for (int v = 0; v < kFollowVectors; ++v) {
-      const ULanes match = (ULanes)(places[v] == index) & mark;
+      const ULanes match =
+          ((ULanes)(places[v] == firstIndex) & firstMark) | ((ULanes)(places[v] == secondIndex) & secondMark);
       first[v] = first[v] > match ? first[v] : match;
-      places[v] += (Lanes)(places[v] > index);
+      places[v] += (Lanes)(places[v] > firstIndex) + (Lanes)(places[v] > secondIndex);
     }
   }
   for (int v = 0; v < kFollowVectors; ++v) {
@@ -292,7 +260,6 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
     std::memcpy(drawnBy + v * kWidth, &drawn, sizeof drawn);
   }
 }
-#endif
 
 #else  // plain loops
 
