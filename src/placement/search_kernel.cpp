@@ -83,33 +83,39 @@ constexpr WordsBack makeWordsBack() {
 constexpr WordsBack kWordsBack = makeWordsBack();
 inline __m512i wordsBack(int k) { return _mm512_load_si512(kWordsBack.lanes[k]); }
 
-void nextWords(uint32_t* words) {
-  static_assert(kKernelHistory >= 64 && kKernelWords % 15 == 0, "four registers back, whole registers on");
-  constexpr __mmask16 kFifteen = 0x7fff;
-  __m512i last = _mm512_loadu_si512(words - 15);
-  __m512i older = _mm512_loadu_si512(words - 30);
-  __m512i older2 = _mm512_loadu_si512(words - 45);
-  __m512i oldest = _mm512_loadu_si512(words - 60);
-  const __m512i back18 = wordsBack(0), back31 = wordsBack(1), back34 = wordsBack(2), back37 = wordsBack(3);
-  const __m512i back40 = wordsBack(4), back43 = wordsBack(5), back46 = wordsBack(6);
-  for (int start = 0; start < kKernelWords; start += 15) {
-    const __m512i far = _mm512_add_epi32(
-        _mm512_add_epi32(_mm512_permutex2var_epi32(older2, back31, older),
-                         _mm512_permutex2var_epi32(older2, back34, older)),
-        _mm512_add_epi32(_mm512_add_epi32(_mm512_permutex2var_epi32(older2, back37, older),
-                                          _mm512_permutex2var_epi32(older2, back40, older)),
-                         _mm512_add_epi32(_mm512_permutex2var_epi32(older2, back43, older),
-                                          _mm512_permutex2var_epi32(oldest, back46, older2))));
-    const __m512i next = _mm512_add_epi32(_mm512_permutex2var_epi32(older, back18, last), far);
-    _mm512_mask_storeu_epi32(words + start, kFifteen, next);
-    oldest = older2;
-    older2 = older;
-    older = last;
-    last = next;
-  }
-  for (int i = 0; i < kKernelHistory; i += 16) {
-    _mm512_storeu_si512(words - kKernelHistory + i, _mm512_loadu_si512(words + kKernelWords - kKernelHistory + i));
-  }
+// The last four registers of words, made from one to the next.
+struct WordMaker {
+  __m512i last, older, older2, oldest;
+};
+
+// Picks up the making of words at words[from] from the words before it.
+inline WordMaker resumeWords(const uint32_t* words, int from) {
+  static_assert(kKernelHistory >= 64 && kKernelWords % kKernelChunk == 0 && kKernelChunk == 15,
+                "four registers back, whole registers on");
+  return {_mm512_loadu_si512(words + from - 15), _mm512_loadu_si512(words + from - 30),
+          _mm512_loadu_si512(words + from - 45), _mm512_loadu_si512(words + from - 60)};
+}
+
+// Makes the fifteen words at `out`.
+inline void makeFifteen(WordMaker& maker, uint32_t* out) {
+  const __m512i far = _mm512_add_epi32(
+      _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(1), maker.older),
+                       _mm512_permutex2var_epi32(maker.older2, wordsBack(2), maker.older)),
+      _mm512_add_epi32(_mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(3), maker.older),
+                                        _mm512_permutex2var_epi32(maker.older2, wordsBack(4), maker.older)),
+                       _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(5), maker.older),
+                                        _mm512_permutex2var_epi32(maker.oldest, wordsBack(6), maker.older2))));
+  const __m512i next = _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older, wordsBack(0), maker.last), far);
+  _mm512_mask_storeu_epi32(out, 0x7fff, next);
+  maker.oldest = maker.older2;
+  maker.older2 = maker.older;
+  maker.older = maker.last;
+  maker.last = next;
+}
+
+void makeWords(uint32_t* words, int from, int to) {
+  WordMaker maker = resumeWords(words, from);
+  for (int start = from; start < to; start += 15) makeFifteen(maker, words + start);
 }
 #pragma GCC diagnostic pop
 #else
@@ -122,12 +128,12 @@ void nextWords(uint32_t* words) {
 #else
 #define KEEP_IN_SCALAR_REGISTERS(a, b, c)
 #endif
-void nextWords(uint32_t* words) {
-  static_assert(kKernelWords % 3 == 0, "three words per step");
-  uint32_t a = words[-3];
-  uint32_t b = words[-2];
-  uint32_t c = words[-1];
-  for (int i = 0; i < kKernelWords; i += 3) {
+void makeWords(uint32_t* words, int from, int to) {
+  static_assert(kKernelChunk % 3 == 0, "three words per step");
+  uint32_t a = words[from - 3];
+  uint32_t b = words[from - 2];
+  uint32_t c = words[from - 1];
+  for (int i = from; i < to; i += 3) {
     uint32_t x = words[i - 31], y = words[i - 30], z = words[i - 29];
     KEEP_IN_SCALAR_REGISTERS(x, y, z);
     a += x;
@@ -138,7 +144,6 @@ void nextWords(uint32_t* words) {
     words[i + 1] = b;
     words[i + 2] = c;
   }
-  std::memcpy(words - kKernelHistory, words + kKernelWords - kKernelHistory, sizeof(uint32_t) * kKernelHistory);
 }
 #endif
 
@@ -184,7 +189,7 @@ inline bool anyLaneSet(Lanes lanes) {
 }
 
 
-bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices) {
+bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices, WordsInProgress& next) {
   static_assert(kSlots % 4 == 0, "four draws per look");
   Lanes places[kClashVectors], inPool[kClashVectors], clashes[kClashVectors];
   for (int v = 0; v < kClashVectors; ++v) {
@@ -194,7 +199,22 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
     inPool[v] = (Lanes)(items != 0xff);
     clashes[v] = Lanes{};
   }
+#if defined(__AVX512F__)
+  // The words of the next batch are made a register at a time alongside
+  // the draws, whose every step waits on the one before: in between, the
+  // processor has room for them.
+  int made = next.made;
+  WordMaker maker = resumeWords(next.words, made);
+#else
+  (void)next;
+#endif
   for (int slot = 0; slot < kSlots; slot += 4) {
+#if defined(__AVX512F__)
+    if (made < kKernelWords) {
+      makeFifteen(maker, next.words + made);
+      made += kKernelChunk;
+    }
+#endif
     // The remainders stay scalar: vector ones cost more to bring into the
     // lanes than they save.
     for (int k = 0; k < 4; ++k) indices[slot + k] = scalarIndex(words, slot + k);
@@ -220,8 +240,16 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
     // A clash is final, so one look every four draws is enough.
     Lanes any = clashes[0];
     for (int v = 1; v < kClashVectors; ++v) any |= clashes[v];
-    if (anyLaneSet(any)) return true;
+    if (anyLaneSet(any)) {
+#if defined(__AVX512F__)
+      next.made = made;
+#endif
+      return true;
+    }
   }
+#if defined(__AVX512F__)
+  next.made = made;
+#endif
   return false;
 }
 
@@ -276,9 +304,10 @@ inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128)
 // The lane loops have a fixed length and no branch, so a vectorizing
 // compiler runs all lanes of a draw side by side. The first pass follows the
 // 16 items that clash most, as many as one 128-bit register holds.
-bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices) {
+bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices, WordsInProgress& next) {
   constexpr int kLanes = 16;
   static_assert(kLanes <= kKernelClashLanes && kLanes % 8 == 0, "the lanes are read as whole words");
+  (void)next;
   int8_t places[kLanes];
   uint8_t inPool[kLanes];
   uint8_t clashes[kLanes] = {};
@@ -336,18 +365,18 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
 
 #if defined(MANSION_KERNEL_PLAIN)
 extern const SearchKernel kSearchKernelPlain;
-const SearchKernel kSearchKernelPlain = {"plain loops", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelPlain = {"plain loops", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #elif defined(MANSION_KERNEL_AVX512)
 extern const SearchKernel kSearchKernelAvx512;
-const SearchKernel kSearchKernelAvx512 = {"avx512", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelAvx512 = {"avx512", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #elif defined(MANSION_KERNEL_AVX2)
 extern const SearchKernel kSearchKernelAvx2;
-const SearchKernel kSearchKernelAvx2 = {"avx2", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelAvx2 = {"avx2", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #else
 
 namespace {
 
-const SearchKernel kSearchKernelPortable = {"portable", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelPortable = {"portable", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 
 struct AvailableKernels {
   const SearchKernel* kernels[4];
