@@ -256,11 +256,14 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
 // Once drawn, a lane goes on moving like an item still in the pool and may
 // match a later index, but only its first match counts: per lane the largest
 // of 0xff - slot over the matching slots.
-// Two draws per step, as in the first pass: each step's places wait on the
-// step before, so fewer steps finish sooner. The two indices of a step name
-// different places, so a lane matches at most one of them.
+// Four draws per step, all against the places before them: each step's
+// places wait on the step before, so fewer steps finish sooner. Each index
+// counts the pool without the entries of the draws before it in the step, so
+// it names the place one further on for each of those entries at or before
+// it (taken in ascending order); the four name different places, so a lane
+// matches at most one of them.
 void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
-  static_assert(kSlots % 2 == 0, "two draws per step");
+  static_assert(kSlots % 4 == 0, "four draws per step");
   Lanes places[kFollowVectors];
   ULanes first[kFollowVectors];
   for (int v = 0; v < kFollowVectors; ++v) {
@@ -269,18 +272,26 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
     places[v] = (Lanes)(items ^ 0x80);
     first[v] = ULanes{};
   }
-  for (int slot = 0; slot < kSlots; slot += 2) {
+  for (int slot = 0; slot < kSlots; slot += 4) {
     const int firstDraw = indices[slot];
     const int secondDraw = indices[slot + 1] + (indices[slot + 1] >= firstDraw ? 1 : 0);
-    const int8_t firstIndex = placeByte(firstDraw);
-    const int8_t secondIndex = placeByte(secondDraw);
-    const uint8_t firstMark = static_cast<uint8_t>(0xff - slot);
-    const uint8_t secondMark = static_cast<uint8_t>(0xfe - slot);
+    const int low = firstDraw < secondDraw ? firstDraw : secondDraw;
+    const int high = firstDraw < secondDraw ? secondDraw : firstDraw;
+    int thirdDraw = indices[slot + 2] + (indices[slot + 2] >= low ? 1 : 0);
+    thirdDraw += thirdDraw >= high ? 1 : 0;
+    const int lowest = low < thirdDraw ? low : thirdDraw;
+    const int highest = high > thirdDraw ? high : thirdDraw;
+    const int middle = low + high + thirdDraw - lowest - highest;
+    int fourthDraw = indices[slot + 3] + (indices[slot + 3] >= lowest ? 1 : 0);
+    fourthDraw += fourthDraw >= middle ? 1 : 0;
+    fourthDraw += fourthDraw >= highest ? 1 : 0;
+    const int8_t index[4] = {placeByte(firstDraw), placeByte(secondDraw), placeByte(thirdDraw), placeByte(fourthDraw)};
     for (int v = 0; v < kFollowVectors; ++v) {
-      const ULanes match =
-          ((ULanes)(places[v] == firstIndex) & firstMark) | ((ULanes)(places[v] == secondIndex) & secondMark);
+      ULanes match = ULanes{};
+      for (int k = 0; k < 4; ++k) match |= (ULanes)(places[v] == index[k]) & static_cast<uint8_t>(0xff - slot - k);
       first[v] = first[v] > match ? first[v] : match;
-      places[v] += (Lanes)(places[v] > firstIndex) + (Lanes)(places[v] > secondIndex);
+      places[v] += ((Lanes)(places[v] > index[0]) + (Lanes)(places[v] > index[1])) +
+                   ((Lanes)(places[v] > index[2]) + (Lanes)(places[v] > index[3]));
     }
   }
   for (int v = 0; v < kFollowVectors; ++v) {
