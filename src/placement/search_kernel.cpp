@@ -61,6 +61,7 @@ inline uint8_t scalarIndex(const uint32_t* words, int slot) {
 // register's words and the next's; the others are summed meanwhile. Words
 // stay in registers, as reading one back from memory straight after writing
 // it stalls when the read spans two writes.
+
 // Per lag, the permutation of the register `back` registers before the new
 // one and the one after it that brings each of the fifteen the word `lag`
 // places before it.
@@ -117,7 +118,6 @@ void makeWords(uint32_t* words, int from, int to) {
   WordMaker maker = resumeWords(words, from);
   for (int start = from; start < to; start += 15) makeFifteen(maker, words + start);
 }
-#pragma GCC diagnostic pop
 #else
 // Three words at a time, one chain each. Combined into vectors, the three
 // sums would be read back 31 words later as one read spanning two writes,
