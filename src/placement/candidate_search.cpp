@@ -233,17 +233,14 @@ bool placementPasses(const SearchTables& tables, const Placement& placement) {
 
 SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement) {
   // The generator as runs of words, oldest first: the last kKernelHistory
-  // words it produced, then the draws of a batch of candidates and the words
-  // the kernel reads past the last. Each new word is the sum of the words
+  // words it produced, then the draws of a batch of candidates. Each new word is the sum of the words
   // kDegree and kSeparation places before it, so the words older than the
   // generator's kDegree follow backwards from those. Two such runs take
   // turns: while the candidates of one are judged, the kernel makes the next
   // batch in the other.
-  constexpr int kRun = kKernelHistory + kKernelWords + kKernelReach - kSlotCount;
-  uint32_t runs[2][kRun];
+  uint32_t runs[2][kKernelHistory + kKernelWords];
   uint32_t* words = runs[0] + kKernelHistory;
   WordsInProgress next{runs[1] + kKernelHistory, 0};
-  for (uint32_t* run : {runs[0], runs[1]}) std::fill(run + kKernelHistory + kKernelWords, run + kRun, 0u);
   for (int i = 0; i < kDegree; ++i) words[i - kDegree] = random.state[(random.front + i) % kDegree];
   for (int i = kKernelHistory - kDegree - 1; i >= 0; --i) runs[0][i] = runs[0][i + kDegree] - runs[0][i + kLag];
 
@@ -254,7 +251,7 @@ SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t ma
   tables.kernel->makeWords(words, 0, kKernelWords);
   std::copy(words + kKernelWords - kKernelHistory, words + kKernelWords, next.words - kKernelHistory);
   int inBatch = 0;
-  uint8_t indices[kKernelReach];
+  uint8_t indices[kSlotCount];
   while (outcome.attempts < maxAttempts && !outcome.found) {
     if (inBatch == kKernelBatch) {
       tables.kernel->makeWords(next.words, next.made, kKernelWords);

@@ -20,10 +20,6 @@ constexpr int kKernelHistory = 64;
 constexpr int kKernelBatch = 4;
 constexpr int kKernelWords = kKernelBatch * kKernelSlots;
 constexpr int kKernelChunk = 15;
-// A candidate's words are read up to kKernelReach words from its first (whole
-// vectors), so the words of the last candidate of a batch are followed by
-// kKernelReach - kKernelSlots readable words.
-constexpr int kKernelReach = 192;
 
 // The words of the next batch while they are made: the first of them (with
 // the kKernelHistory words before it in place) and how many are made.
@@ -49,15 +45,12 @@ struct SearchKernel {
   // kKernelChunk up to kKernelWords.
   void (*makeWords)(uint32_t* words, int from, int to);
   // The pool index of each of the 180 draws of a candidate: (word >> 1) %
-  // (180 - draw), from the candidate's 180 generator words. Here and below,
-  // `words` must hold kKernelReach words, of which only the first 180 count,
-  // and `indices` room for kKernelReach.
+  // (180 - draw), from the candidate's 180 generator words.
   void (*drawIndices)(const uint32_t* words, uint8_t* indices);
   // First pass: whether drawing from `words` puts a first-pass item into a
   // slot it clashes in. The pool indices of the draws made so far are left
-  // in `indices` (all 180 when it returns false).
-  // Meanwhile it may make some of the next batch's words, moving next.made
-  // on by whole chunks.
+  // in `indices` (all 180 when it returns false). Meanwhile it may make some
+  // of the next batch's words, moving next.made on by whole chunks.
   bool (*clashesWhileDrawing)(const KernelTables& tables, const uint32_t* words, uint8_t* indices,
                               WordsInProgress& next);
   // Second pass: the slot that draws each followed item, per lane, given the

@@ -72,7 +72,7 @@ TEST(SearchKernelTest, DrawIndicesEqualTheRemainderAtTheEdges) {
                                     size - 1, size, top - size, 0};
         words[slot] = values[step] << 1 | (slot & 1);  // the low bit is dropped
       }
-      uint8_t indices[kKernelReach];
+      uint8_t indices[kSlotCount];
       kernel.drawIndices(words, indices);
       for (int slot = 0; slot < kSlotCount; ++slot) {
         ASSERT_EQ(indices[slot], (words[slot] >> 1) % static_cast<uint32_t>(kSlotCount - slot))
