@@ -89,12 +89,14 @@ struct WordMaker {
   __m512i last, older, older2, oldest;
 };
 
-// Picks up the making of words at words[from] from the words before it.
+// Picks up the making of words at words[from] from the words before it
+// (fifteen to a register: the word at words[from] may not exist yet).
 inline WordMaker resumeWords(const uint32_t* words, int from) {
-  static_assert(kKernelHistory >= 64 && kKernelWords % kKernelChunk == 0 && kKernelChunk == 15,
+  static_assert(kKernelHistory >= 60 && kKernelWords % kKernelChunk == 0 && kKernelChunk == 15,
                 "four registers back, whole registers on");
-  return {_mm512_loadu_si512(words + from - 15), _mm512_loadu_si512(words + from - 30),
-          _mm512_loadu_si512(words + from - 45), _mm512_loadu_si512(words + from - 60)};
+  constexpr __mmask16 kFifteen = 0x7fff;
+  return {_mm512_maskz_loadu_epi32(kFifteen, words + from - 15), _mm512_maskz_loadu_epi32(kFifteen, words + from - 30),
+          _mm512_maskz_loadu_epi32(kFifteen, words + from - 45), _mm512_maskz_loadu_epi32(kFifteen, words + from - 60)};
 }
 
 // Makes the fifteen words at `out`.
