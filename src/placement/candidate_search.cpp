@@ -117,9 +117,9 @@ bool followedCandidatePasses(const SearchTables& tables,
 
 // The verdict on the candidate drawn from `words`, by the cheapest way the
 // tables allow.
-bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, Candidate& scratch) {
-  uint8_t indices[kSlotCount];
-  if (tables.kernel->clashesWhileDrawing(tables.lanes, words, indices)) return false;
+bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, uint8_t* indices, WordsInProgress& next,
+                          Candidate& scratch) {
+  if (tables.kernel->clashesWhileDrawing(tables.lanes, words, indices, next)) return false;
   if (tables.followFits) {
     std::array<uint8_t, SearchTables::kFollowLanes> drawnBy;
     tables.kernel->followDraws(tables.lanes, indices, drawnBy.data());
@@ -232,31 +232,47 @@ bool placementPasses(const SearchTables& tables, const Placement& placement) {
 }
 
 SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t maxAttempts, Placement& placement) {
-  // The generator as one run of words, oldest first: the last kKernelHistory
-  // words it produced, then room for one candidate's draws. Each new word is
-  // the sum of the words kDegree and kSeparation places before it, so the
-  // words older than the generator's kDegree follow backwards from those.
-  uint32_t buffer[kKernelHistory + kKernelWords];
-  uint32_t* const words = buffer + kKernelHistory;
+  // The generator as runs of words, oldest first: the last kKernelHistory
+  // words it produced, then the draws of a batch of candidates. Each new word is the sum of the words
+  // kDegree and kSeparation places before it, so the words older than the
+  // generator's kDegree follow backwards from those. Two such runs take
+  // turns: while the candidates of one are judged, the kernel makes the next
+  // batch in the other.
+  uint32_t runs[2][kKernelHistory + kKernelWords];
+  uint32_t* words = runs[0] + kKernelHistory;
+  WordsInProgress next{runs[1] + kKernelHistory, 0};
   for (int i = 0; i < kDegree; ++i) words[i - kDegree] = random.state[(random.front + i) % kDegree];
-  for (int i = kKernelHistory - kDegree - 1; i >= 0; --i) buffer[i] = buffer[i + kDegree] - buffer[i + kLag];
+  for (int i = kKernelHistory - kDegree - 1; i >= 0; --i) runs[0][i] = runs[0][i + kDegree] - runs[0][i + kLag];
 
   Candidate candidate;
   SearchOutcome outcome;
+  // Just past the words of the last candidate drawn: where the generator stops.
+  const uint32_t* drawnUpTo = words;
+  tables.kernel->makeWords(words, 0, kKernelWords);
+  std::copy(words + kKernelWords - kKernelHistory, words + kKernelWords, next.words - kKernelHistory);
+  int inBatch = 0;
+  uint8_t indices[kSlotCount];
   while (outcome.attempts < maxAttempts && !outcome.found) {
-    tables.kernel->nextWords(words);
+    if (inBatch == kKernelBatch) {
+      tables.kernel->makeWords(next.words, next.made, kKernelWords);
+      std::swap(words, next.words);
+      std::copy(words + kKernelWords - kKernelHistory, words + kKernelWords, next.words - kKernelHistory);
+      next.made = 0;
+      inBatch = 0;
+    }
+    const uint32_t* candidateWords = words + kSlotCount * inBatch++;
+    drawnUpTo = candidateWords + kSlotCount;
     ++outcome.attempts;
-    if (drawnCandidatePasses(tables, words, candidate)) {
-      drawCandidate(tables, words, candidate);
+    if (drawnCandidatePasses(tables, candidateWords, indices, next, candidate)) {
+      drawCandidate(tables, candidateWords, candidate);
       outcome.found = true;
     }
-    std::memmove(buffer, buffer + kSlotCount, sizeof(uint32_t) * kKernelHistory);
   }
 
   // Leave the generator exactly as 180 calls of next() per candidate would.
   random.front = 0;
   random.rear = kLag;
-  for (int i = 0; i < kDegree; ++i) random.state[i] = words[i - kDegree];
+  for (int i = 0; i < kDegree; ++i) random.state[i] = drawnUpTo[i - kDegree];
   if (outcome.found) placement.assign(candidate.itemIn.begin(), candidate.itemIn.end());
   return outcome;
 }

@@ -53,34 +53,73 @@ inline uint8_t scalarIndex(const uint32_t* words, int slot) {
 }
 
 #if defined(__AVX512F__)
-// Sixteen words at a time. Unrolling the recurrence six times gives each word
-// as the word 18 places back plus those 31, 34, ..., 46 places back, all in
-// the three vectors before; those stay in registers, because reading a word
-// back from memory straight after writing it stalls when the read spans two
-// writes.
-// GCC 12 takes the intrinsic's unused masked-off source for an uninitialised
-// variable.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-void nextWords(uint32_t* words) {
-  static_assert(kKernelHistory == 48 && kKernelWords == 192, "three vectors back, twelve vectors on");
-  __m512i oldest = _mm512_loadu_si512(words - 48);
-  __m512i older = _mm512_loadu_si512(words - 32);
-  __m512i last = _mm512_loadu_si512(words - 16);
-  for (int start = 0; start < kKernelWords; start += 16) {
-    const __m512i near = _mm512_add_epi32(_mm512_alignr_epi32(last, older, 14), _mm512_alignr_epi32(last, older, 1));
-    const __m512i far = _mm512_add_epi32(
-        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 14), _mm512_alignr_epi32(older, oldest, 11)),
-        _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 8),
-                         _mm512_add_epi32(_mm512_alignr_epi32(older, oldest, 5), _mm512_alignr_epi32(older, oldest, 2))));
-    const __m512i next = _mm512_add_epi32(near, far);
-    _mm512_storeu_si512(words + start, next);
-    oldest = older;
-    older = last;
-    last = next;
+// Fifteen words at a time, one register each (the top lane unused): word t
+// of the fifteen from i is the word 18 places back plus those 31, 34, ...,
+// 46 places back (the recurrence unrolled six times), all in the four
+// registers before. Only the word 18 back comes from the register just made,
+// so one two-register permutation and one addition lie between one
+// register's words and the next's; the others are summed meanwhile. Words
+// stay in registers, as reading one back from memory straight after writing
+// it stalls when the read spans two writes.
+
+// Per lag, the permutation of the register `back` registers before the new
+// one and the one after it that brings each of the fifteen the word `lag`
+// places before it.
+struct WordsBack {
+  alignas(64) int32_t lanes[7][16];
+};
+constexpr WordsBack makeWordsBack() {
+  WordsBack table{};
+  const int lags[7] = {18, 31, 34, 37, 40, 43, 46};
+  for (int k = 0; k < 7; ++k) {
+    const int back = k == 0 ? 2 : k < 6 ? 3 : 4;
+    const int laterStart = -15 * back + 15;  // relative to the first new word
+    for (int t = 0; t < 16; ++t) {
+      const int word = (t < 15 ? t : 14) - lags[k];
+      table.lanes[k][t] = word >= laterStart ? 16 + (word - laterStart) : word - (laterStart - 15);
+    }
   }
+  return table;
 }
-#pragma GCC diagnostic pop
+constexpr WordsBack kWordsBack = makeWordsBack();
+inline __m512i wordsBack(int k) { return _mm512_load_si512(kWordsBack.lanes[k]); }
+
+// The last four registers of words, made from one to the next.
+struct WordMaker {
+  __m512i last, older, older2, oldest;
+};
+
+// Picks up the making of words at words[from] from the words before it
+// (fifteen to a register: the word at words[from] may not exist yet).
+inline WordMaker resumeWords(const uint32_t* words, int from) {
+  static_assert(kKernelHistory >= 60 && kKernelWords % kKernelChunk == 0 && kKernelChunk == 15,
+                "four registers back, whole registers on");
+  constexpr __mmask16 kFifteen = 0x7fff;
+  return {_mm512_maskz_loadu_epi32(kFifteen, words + from - 15), _mm512_maskz_loadu_epi32(kFifteen, words + from - 30),
+          _mm512_maskz_loadu_epi32(kFifteen, words + from - 45), _mm512_maskz_loadu_epi32(kFifteen, words + from - 60)};
+}
+
+// Makes the fifteen words at `out`.
+inline void makeFifteen(WordMaker& maker, uint32_t* out) {
+  const __m512i far = _mm512_add_epi32(
+      _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(1), maker.older),
+                       _mm512_permutex2var_epi32(maker.older2, wordsBack(2), maker.older)),
+      _mm512_add_epi32(_mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(3), maker.older),
+                                        _mm512_permutex2var_epi32(maker.older2, wordsBack(4), maker.older)),
+                       _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(5), maker.older),
+                                        _mm512_permutex2var_epi32(maker.oldest, wordsBack(6), maker.older2))));
+  const __m512i next = _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older, wordsBack(0), maker.last), far);
+  _mm512_mask_storeu_epi32(out, 0x7fff, next);
+  maker.oldest = maker.older2;
+  maker.older2 = maker.older;
+  maker.older = maker.last;
+  maker.last = next;
+}
+
+void makeWords(uint32_t* words, int from, int to) {
+  WordMaker maker = resumeWords(words, from);
+  for (int start = from; start < to; start += 15) makeFifteen(maker, words + start);
+}
 #else
 // Three words at a time, one chain each. Combined into vectors, the three
 // sums would be read back 31 words later as one read spanning two writes,
@@ -91,12 +130,12 @@ void nextWords(uint32_t* words) {
 #else
 #define KEEP_IN_SCALAR_REGISTERS(a, b, c)
 #endif
-void nextWords(uint32_t* words) {
-  static_assert(kSlots % 3 == 0, "three words per step");
-  uint32_t a = words[-3];
-  uint32_t b = words[-2];
-  uint32_t c = words[-1];
-  for (int i = 0; i < kSlots; i += 3) {
+void makeWords(uint32_t* words, int from, int to) {
+  static_assert(kKernelChunk % 3 == 0, "three words per step");
+  uint32_t a = words[from - 3];
+  uint32_t b = words[from - 2];
+  uint32_t c = words[from - 1];
+  for (int i = from; i < to; i += 3) {
     uint32_t x = words[i - 31], y = words[i - 30], z = words[i - 29];
     KEEP_IN_SCALAR_REGISTERS(x, y, z);
     a += x;
@@ -152,7 +191,7 @@ inline bool anyLaneSet(Lanes lanes) {
 }
 
 
-bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices) {
+bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices, WordsInProgress& next) {
   static_assert(kSlots % 4 == 0, "four draws per look");
   Lanes places[kClashVectors], inPool[kClashVectors], clashes[kClashVectors];
   for (int v = 0; v < kClashVectors; ++v) {
@@ -162,7 +201,22 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
     inPool[v] = (Lanes)(items != 0xff);
     clashes[v] = Lanes{};
   }
+#if defined(__AVX512F__)
+  // The words of the next batch are made a register at a time alongside
+  // the draws, whose every step waits on the one before: in between, the
+  // processor has room for them.
+  int made = next.made;
+  WordMaker maker = resumeWords(next.words, made);
+#else
+  (void)next;
+#endif
   for (int slot = 0; slot < kSlots; slot += 4) {
+#if defined(__AVX512F__)
+    if (made < kKernelWords) {
+      makeFifteen(maker, next.words + made);
+      made += kKernelChunk;
+    }
+#endif
     // The remainders stay scalar: vector ones cost more to bring into the
     // lanes than they save.
     for (int k = 0; k < 4; ++k) indices[slot + k] = scalarIndex(words, slot + k);
@@ -188,15 +242,30 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
     // A clash is final, so one look every four draws is enough.
     Lanes any = clashes[0];
     for (int v = 1; v < kClashVectors; ++v) any |= clashes[v];
-    if (anyLaneSet(any)) return true;
+    if (anyLaneSet(any)) {
+#if defined(__AVX512F__)
+      next.made = made;
+#endif
+      return true;
+    }
   }
+#if defined(__AVX512F__)
+  next.made = made;
+#endif
   return false;
 }
 
 // Once drawn, a lane goes on moving like an item still in the pool and may
 // match a later index, but only its first match counts: per lane the largest
 // of 0xff - slot over the matching slots.
+// Four draws per step, all against the places before them: each step's
+// places wait on the step before, so fewer steps finish sooner. Each index
+// counts the pool without the entries of the draws before it in the step, so
+// it names the place one further on for each of those entries at or before
+// it (taken in ascending order); the four name different places, so a lane
+// matches at most one of them.
 void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy) {
+  static_assert(kSlots % 4 == 0, "four draws per step");
   Lanes places[kFollowVectors];
   ULanes first[kFollowVectors];
   for (int v = 0; v < kFollowVectors; ++v) {
@@ -205,13 +274,26 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
     places[v] = (Lanes)(items ^ 0x80);
     first[v] = ULanes{};
   }
-  for (int slot = 0; slot < kSlots; ++slot) {
-    const int8_t index = placeByte(indices[slot]);
-    const uint8_t mark = static_cast<uint8_t>(0xff - slot);
+  for (int slot = 0; slot < kSlots; slot += 4) {
+    const int firstDraw = indices[slot];
+    const int secondDraw = indices[slot + 1] + (indices[slot + 1] >= firstDraw ? 1 : 0);
+    const int low = firstDraw < secondDraw ? firstDraw : secondDraw;
+    const int high = firstDraw < secondDraw ? secondDraw : firstDraw;
+    int thirdDraw = indices[slot + 2] + (indices[slot + 2] >= low ? 1 : 0);
+    thirdDraw += thirdDraw >= high ? 1 : 0;
+    const int lowest = low < thirdDraw ? low : thirdDraw;
+    const int highest = high > thirdDraw ? high : thirdDraw;
+    const int middle = low + high + thirdDraw - lowest - highest;
+    int fourthDraw = indices[slot + 3] + (indices[slot + 3] >= lowest ? 1 : 0);
+    fourthDraw += fourthDraw >= middle ? 1 : 0;
+    fourthDraw += fourthDraw >= highest ? 1 : 0;
+    const int8_t index[4] = {placeByte(firstDraw), placeByte(secondDraw), placeByte(thirdDraw), placeByte(fourthDraw)};
     for (int v = 0; v < kFollowVectors; ++v) {
-      const ULanes match = (ULanes)(places[v] == index) & mark;
+      ULanes match = ULanes{};
+      for (int k = 0; k < 4; ++k) match |= (ULanes)(places[v] == index[k]) & static_cast<uint8_t>(0xff - slot - k);
       first[v] = first[v] > match ? first[v] : match;
-      places[v] += (Lanes)(places[v] > index);
+      places[v] += ((Lanes)(places[v] > index[0]) + (Lanes)(places[v] > index[1])) +
+                   ((Lanes)(places[v] > index[2]) + (Lanes)(places[v] > index[3]));
     }
   }
   for (int v = 0; v < kFollowVectors; ++v) {
@@ -235,9 +317,10 @@ inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128)
 // The lane loops have a fixed length and no branch, so a vectorizing
 // compiler runs all lanes of a draw side by side. The first pass follows the
 // 16 items that clash most, as many as one 128-bit register holds.
-bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices) {
+bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint8_t* indices, WordsInProgress& next) {
   constexpr int kLanes = 16;
   static_assert(kLanes <= kKernelClashLanes && kLanes % 8 == 0, "the lanes are read as whole words");
+  (void)next;
   int8_t places[kLanes];
   uint8_t inPool[kLanes];
   uint8_t clashes[kLanes] = {};
@@ -295,18 +378,18 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
 
 #if defined(MANSION_KERNEL_PLAIN)
 extern const SearchKernel kSearchKernelPlain;
-const SearchKernel kSearchKernelPlain = {"plain loops", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelPlain = {"plain loops", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #elif defined(MANSION_KERNEL_AVX512)
 extern const SearchKernel kSearchKernelAvx512;
-const SearchKernel kSearchKernelAvx512 = {"avx512", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelAvx512 = {"avx512", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #elif defined(MANSION_KERNEL_AVX2)
 extern const SearchKernel kSearchKernelAvx2;
-const SearchKernel kSearchKernelAvx2 = {"avx2", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelAvx2 = {"avx2", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #else
 
 namespace {
 
-const SearchKernel kSearchKernelPortable = {"portable", nextWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelPortable = {"portable", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 
 struct AvailableKernels {
   const SearchKernel* kernels[4];

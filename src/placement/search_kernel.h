@@ -14,10 +14,19 @@ constexpr int kKernelClashLanes = 32;
 constexpr int kKernelFollowLanes = 96;
 
 // Generator words: each is the sum of the words 31 and 3 places before it
-// (modulo 2^32). nextWords reads kKernelHistory words before the first one it
-// writes and writes up to kKernelWords.
-constexpr int kKernelHistory = 48;
-constexpr int kKernelWords = 192;
+// (modulo 2^32). They are made for kKernelBatch candidates at a time, in
+// pieces of kKernelChunk words, each from the kKernelHistory words before it.
+constexpr int kKernelHistory = 64;
+constexpr int kKernelBatch = 4;
+constexpr int kKernelWords = kKernelBatch * kKernelSlots;
+constexpr int kKernelChunk = 15;
+
+// The words of the next batch while they are made: the first of them (with
+// the kKernelHistory words before it in place) and how many are made.
+struct WordsInProgress {
+  uint32_t* words;
+  int made;
+};
 
 // What the loops read, derived by deriveSearchTables.
 struct KernelTables {
@@ -32,18 +41,18 @@ struct KernelTables {
 // One build of the loops.
 struct SearchKernel {
   const char* name;
-  // The next candidate's 180 generator words: words[0..179] from the
-  // kKernelHistory words before words[0]. May also write words[180] up to
-  // words[kKernelWords - 1], with the words that follow.
-  void (*nextWords)(uint32_t* words);
+  // Makes words[from] up to words[to - 1], from and to multiples of
+  // kKernelChunk up to kKernelWords.
+  void (*makeWords)(uint32_t* words, int from, int to);
   // The pool index of each of the 180 draws of a candidate: (word >> 1) %
-  // (180 - draw), from the candidate's 180 generator words. Here and below,
-  // `words` must hold kKernelWords words, of which only the first 180 count.
+  // (180 - draw), from the candidate's 180 generator words.
   void (*drawIndices)(const uint32_t* words, uint8_t* indices);
   // First pass: whether drawing from `words` puts a first-pass item into a
   // slot it clashes in. The pool indices of the draws made so far are left
-  // in `indices` (all 180 when it returns false).
-  bool (*clashesWhileDrawing)(const KernelTables& tables, const uint32_t* words, uint8_t* indices);
+  // in `indices` (all 180 when it returns false). Meanwhile it may make some
+  // of the next batch's words, moving next.made on by whole chunks.
+  bool (*clashesWhileDrawing)(const KernelTables& tables, const uint32_t* words, uint8_t* indices,
+                              WordsInProgress& next);
   // Second pass: the slot that draws each followed item, per lane, given the
   // pool index of every draw.
   void (*followDraws)(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy);
