@@ -25,18 +25,10 @@ bool parseSeed(const std::string& text, uint32_t& seed) {
   return true;
 }
 
-// The switch of modifier 1..6, as numbered on the modifier page.
+// The switch of a --modifier value: one digit 1..kModifierCount.
 bool* modifierSwitch(RunOptions& options, const std::string& number) {
-  if (number.size() != 1) return nullptr;
-  switch (number[0]) {
-    case '1': return &options.healingToJunk;
-    case '2': return &options.ammoToJunk;
-    case '3': return &options.inkRibbonsToJunk;
-    case '4': return &options.defenceToJunk;
-    case '5': return &options.allToSelfDefenseGun;
-    case '6': return &options.armedFuelCapsule;
-    default: return nullptr;
-  }
+  if (number.size() != 1 || number[0] < '0' || number[0] > '9') return nullptr;
+  return modifierSwitch(options, number[0] - '0');
 }
 
 }  // namespace

@@ -32,19 +32,6 @@ void printModifierPage(const RunOptions& options, std::ostream& out) {
   out << "7) Back to Main Menu" << std::endl;
 }
 
-// The switch that modifier-page choice 1..6 toggles.
-bool* modifierSwitch(RunOptions& options, int choice) {
-  switch (choice) {
-    case 1: return &options.healingToJunk;
-    case 2: return &options.ammoToJunk;
-    case 3: return &options.inkRibbonsToJunk;
-    case 4: return &options.defenceToJunk;
-    case 5: return &options.allToSelfDefenseGun;
-    case 6: return &options.armedFuelCapsule;
-    default: return nullptr;
-  }
-}
-
 }  // namespace
 
 MenuChoice readMenuChoice(std::istream& in, std::string& line) {

@@ -10,8 +10,8 @@
 #include "modifiers/item_modifiers.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
-#include "output/text_file.h"
 #include "output/key_route_file.h"
+#include "output/text_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
 
@@ -25,13 +25,9 @@ std::string reproducingCommand(const RunOptions& options, uint32_t seed) {
                         (options.character ? "chris" : "jill") + " --difficulty " +
                         (options.hardDifficulty ? "hard" : "normal");
   if (options.enemyRandomizer) command += " --enemies";
-  // Numbered as on the modifier page and as --modifier takes them.
-  const bool modifiers[] = {options.healingToJunk,  options.ammoToJunk,          options.inkRibbonsToJunk,
-                            options.defenceToJunk,  options.allToSelfDefenseGun, options.armedFuelCapsule};
   std::string list;
-  for (int k = 0; k < 6; ++k) {
-    if (!modifiers[k]) continue;
-    list += (list.empty() ? "" : ",") + std::to_string(k + 1);
+  for (int number = 1; number <= kModifierCount; ++number) {
+    if (modifierOn(options, number)) list += (list.empty() ? "" : ",") + std::to_string(number);
   }
   if (!list.empty()) command += " --modifier " + list;
   return command;

@@ -93,6 +93,14 @@ struct GenerationState {
   GenerationState();
 };
 
+// Modifiers are numbered 1 to kModifierCount, as on the modifier page and
+// as --modifier takes them.
+constexpr int kModifierCount = 6;
+// The switch of modifier `number`; nullptr for a number outside 1..kModifierCount.
+bool* modifierSwitch(RunOptions& options, int number);
+// Whether modifier `number` (1..kModifierCount) is on.
+bool modifierOn(const RunOptions& options, int number);
+
 // Writes one console line of the run and flushes it, so a user watching a
 // long generation sees every line as soon as it is printed.
 void printLine(GenerationState& state, const std::string& line);

@@ -103,12 +103,10 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webGenerate(int hasSeed, uint32_t seed, int 
   options.character = chris != 0;
   options.hardDifficulty = hard != 0;
   options.enemyRandomizer = enemies != 0;
-  options.healingToJunk = (modifiers & 1) != 0;
-  options.ammoToJunk = (modifiers & 2) != 0;
-  options.inkRibbonsToJunk = (modifiers & 4) != 0;
-  options.defenceToJunk = (modifiers & 8) != 0;
-  options.allToSelfDefenseGun = (modifiers & 16) != 0;
-  options.armedFuelCapsule = (modifiers & 32) != 0;
+  // Bit k - 1 of `modifiers` is modifier k.
+  for (int number = 1; number <= kModifierCount; ++number) {
+    *modifierSwitch(options, number) = ((modifiers >> (number - 1)) & 1) != 0;
+  }
 
   if (!hasSeed) seed = clockSeed();
   postRunEvent(kEventSeed, std::to_string(seed).c_str());
