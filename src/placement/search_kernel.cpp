@@ -54,29 +54,27 @@ inline uint8_t scalarIndex(const uint32_t* words, int slot) {
 
 #if defined(__AVX512F__)
 // Fifteen words at a time, one register each (the top lane unused): word t
-// of the fifteen from i is the word 18 places back plus those 31, 34, ...,
-// 46 places back (the recurrence unrolled six times), all in the four
-// registers before. Only the word 18 back comes from the register just made,
-// so one two-register permutation and one addition lie between one
-// register's words and the next's; the others are summed meanwhile. Words
-// stay in registers, as reading one back from memory straight after writing
-// it stalls when the read spans two writes.
+// of the fifteen from i is the word 15 places back plus those 31, 34, ...,
+// 43 places back (the recurrence unrolled five times). The word 15 back is
+// the same lane of the register just made, and the others lie in the two
+// registers before it, so only one addition lies between one register's
+// words and the next's; the others are summed meanwhile. Words stay in
+// registers, as reading one back from memory straight after writing it
+// stalls when the read spans two writes.
 
-// Per lag, the permutation of the register `back` registers before the new
-// one and the one after it that brings each of the fifteen the word `lag`
-// places before it.
+// Per lag from 31 on, the permutation of the registers three and two before
+// the new one that brings each of the fifteen the word `lag` places before it.
+constexpr int kFarLags = 5;
 struct WordsBack {
-  alignas(64) int32_t lanes[7][16];
+  alignas(64) int32_t lanes[kFarLags][16];
 };
 constexpr WordsBack makeWordsBack() {
   WordsBack table{};
-  const int lags[7] = {18, 31, 34, 37, 40, 43, 46};
-  for (int k = 0; k < 7; ++k) {
-    const int back = k == 0 ? 2 : k < 6 ? 3 : 4;
-    const int laterStart = -15 * back + 15;  // relative to the first new word
+  for (int k = 0; k < kFarLags; ++k) {
+    const int lag = 31 + 3 * k;
     for (int t = 0; t < 16; ++t) {
-      const int word = (t < 15 ? t : 14) - lags[k];
-      table.lanes[k][t] = word >= laterStart ? 16 + (word - laterStart) : word - (laterStart - 15);
+      const int word = (t < 15 ? t : 14) - lag;  // from -45 (lane 0 of the older) to -16
+      table.lanes[k][t] = word >= -30 ? 16 + (word + 30) : word + 45;
     }
   }
   return table;
@@ -84,34 +82,29 @@ constexpr WordsBack makeWordsBack() {
 constexpr WordsBack kWordsBack = makeWordsBack();
 inline __m512i wordsBack(int k) { return _mm512_load_si512(kWordsBack.lanes[k]); }
 
-// The last four registers of words, made from one to the next.
+// The last three registers of words, made from one to the next.
 struct WordMaker {
-  __m512i last, older, older2, oldest;
+  __m512i last, older, oldest;
 };
 
 // Picks up the making of words at words[from] from the words before it
 // (fifteen to a register: the word at words[from] may not exist yet).
 inline WordMaker resumeWords(const uint32_t* words, int from) {
-  static_assert(kKernelHistory >= 60 && kKernelWords % kKernelChunk == 0 && kKernelChunk == 15,
-                "four registers back, whole registers on");
+  static_assert(kKernelHistory >= 45 && kKernelWords % kKernelChunk == 0 && kKernelChunk == 15,
+                "three registers back, whole registers on");
   constexpr __mmask16 kFifteen = 0x7fff;
   return {_mm512_maskz_loadu_epi32(kFifteen, words + from - 15), _mm512_maskz_loadu_epi32(kFifteen, words + from - 30),
-          _mm512_maskz_loadu_epi32(kFifteen, words + from - 45), _mm512_maskz_loadu_epi32(kFifteen, words + from - 60)};
+          _mm512_maskz_loadu_epi32(kFifteen, words + from - 45)};
 }
 
 // Makes the fifteen words at `out`.
 inline void makeFifteen(WordMaker& maker, uint32_t* out) {
-  const __m512i far = _mm512_add_epi32(
-      _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(1), maker.older),
-                       _mm512_permutex2var_epi32(maker.older2, wordsBack(2), maker.older)),
-      _mm512_add_epi32(_mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(3), maker.older),
-                                        _mm512_permutex2var_epi32(maker.older2, wordsBack(4), maker.older)),
-                       _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older2, wordsBack(5), maker.older),
-                                        _mm512_permutex2var_epi32(maker.oldest, wordsBack(6), maker.older2))));
-  const __m512i next = _mm512_add_epi32(_mm512_permutex2var_epi32(maker.older, wordsBack(0), maker.last), far);
+  const auto farWords = [&](int k) { return _mm512_permutex2var_epi32(maker.oldest, wordsBack(k), maker.older); };
+  const __m512i far = _mm512_add_epi32(_mm512_add_epi32(farWords(0), farWords(1)),
+                                       _mm512_add_epi32(farWords(2), _mm512_add_epi32(farWords(3), farWords(4))));
+  const __m512i next = _mm512_add_epi32(maker.last, far);
   _mm512_mask_storeu_epi32(out, 0x7fff, next);
-  maker.oldest = maker.older2;
-  maker.older2 = maker.older;
+  maker.oldest = maker.older;
   maker.older = maker.last;
   maker.last = next;
 }
