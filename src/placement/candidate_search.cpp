@@ -86,31 +86,48 @@ void drawCandidate(const SearchTables& tables, const uint32_t* words, Candidate&
   }
 }
 
-// The slot that receives `item` once the candidate is pinned. The pins leave
-// an unpinned item in the slot that drew it when that slot is unpinned;
-// otherwise the pin of that slot hands the item on to the slot that drew the
-// pinned item, and so on until an unpinned slot (at the latest the item's
-// own). The result does not depend on the order of the pins.
-uint8_t slotAfterPins(const SearchTables& tables,
+// The slot each slot's drawn item ends up in after one pin: a pinned slot's
+// item goes to the slot that drew the pinned item, an unpinned slot's stays.
+// The pins leave an unpinned item in the slot that drew it when that slot is
+// unpinned; otherwise the pin of that slot hands the item on, and so on until
+// an unpinned slot (at the latest the item's own). The result does not depend
+// on the order of the pins.
+struct PinMoves {
+  std::array<uint8_t, kSlotCount> next;
+};
+
+PinMoves pinMoves(const SearchTables& tables, const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
+  PinMoves moves;
+  for (int slot = 0; slot < kSlotCount; ++slot) moves.next[slot] = static_cast<uint8_t>(slot);
+  for (SlotIndex pinned : tables.pinOrder) moves.next[pinned] = drawnBy[tables.followLane[pinned]];
+  return moves;
+}
+
+// The slot that receives unpinned `item` once the candidate is pinned. Three
+// moves are made whatever the slots, so that the common walks take no
+// branch; longer ones go on one move at a time. Each move goes back one place
+// along a cycle of the draws, which holds the item itself, so the walk ends
+// within kSlotCount moves.
+uint8_t slotAfterPins(const SearchTables& tables, const PinMoves& moves,
                       const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy, SlotIndex item) {
-  if (tables.pinned[item]) return static_cast<uint8_t>(item);
-  uint8_t slot = drawnBy[tables.followLane[item]];
-  // Each step goes back one place along a cycle of the draws, which holds the
-  // item itself, so the walk ends within kSlotCount steps.
-  for (int step = 0; tables.pinned[slot] && step < kSlotCount; ++step) slot = drawnBy[tables.followLane[slot]];
+  uint8_t slot = moves.next[moves.next[moves.next[drawnBy[tables.followLane[item]]]]];
+  for (int step = 3; tables.pinned[slot] && step < kSlotCount; ++step) slot = moves.next[slot];
   return slot;
 }
 
 // Both checks from the followed items alone.
 bool followedCandidatePasses(const SearchTables& tables,
                              const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
-  for (SlotIndex item : tables.lockedItems) {
-    const uint8_t slot = slotAfterPins(tables, drawnBy, item);
+  if (tables.pinnedItemClashes) return false;
+  const PinMoves moves = pinMoves(tables, drawnBy);
+  for (SlotIndex item : tables.unpinnedLockedItems) {
+    const uint8_t slot = slotAfterPins(tables, moves, drawnBy, item);
     if ((tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) return false;
   }
   std::array<uint8_t, kMaskBits> keySlots{};
   for (int k = 0; k < tables.keyCount; ++k) {
-    keySlots[k] = slotAfterPins(tables, drawnBy, tables.keyItems[k]);
+    const SlotIndex key = tables.keyItems[k];
+    keySlots[k] = tables.pinned[key] ? static_cast<uint8_t>(key) : slotAfterPins(tables, moves, drawnBy, key);
   }
   return keyChainsAcyclic(tables, keySlots);
 }
@@ -190,8 +207,11 @@ SearchTables deriveSearchTables(const GenerationState& state) {
   std::vector<SlotIndex> withLocks;
   withLocks.swap(tables.lockedItems);
   for (const auto& entry : clashing) tables.lockedItems.push_back(entry.second);
+  tables.unpinnedLockedItems = tables.lockedItems;
   for (SlotIndex item : withLocks) {
-    if (tables.pinned[item]) tables.lockedItems.push_back(item);
+    if (!tables.pinned[item]) continue;
+    tables.lockedItems.push_back(item);
+    if ((tables.lockedZones[item] & tables.slotZoneBit[item]) != 0) tables.pinnedItemClashes = true;
   }
   std::fill(std::begin(tables.lanes.clashItems), std::end(tables.lanes.clashItems), SearchTables::kNoLane);
   for (size_t lane = 0; lane < clashing.size() && lane < SearchTables::kClashLanes; ++lane) {

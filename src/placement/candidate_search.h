@@ -58,6 +58,11 @@ struct SearchTables {
   // The items whose lock list can clash, in the order the self-lock check
   // looks at them: those clashing in the most unpinned slots first.
   std::vector<SlotIndex> lockedItems;
+  // Of those, the unpinned ones, in the same order: a pinned item always lies
+  // in its own slot, so whether it clashes there is known once for all, in
+  // pinnedItemClashes.
+  std::vector<SlotIndex> unpinnedLockedItems;
+  bool pinnedItemClashes = false;
 };
 
 // Builds the search tables from lockTable, unlockTable, slotZones and the

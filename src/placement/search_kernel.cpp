@@ -221,6 +221,29 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
       const int second = indices[slot + k + 1] + (indices[slot + k + 1] >= first ? 1 : 0);
       const int8_t firstIndex = placeByte(first);
       const int8_t secondIndex = placeByte(second);
+#if defined(__AVX512F__)
+      // Spelled out so that each comparison is made once, as a vector, and
+      // the masks are combined three at a time: the compiler otherwise makes
+      // some comparisons twice, once into a mask register.
+      static_assert(kClashVectors == 1, "one vector of lanes");
+      constexpr int kTakenOrHit = 0xec;    // (a & c) | b
+      constexpr int kOrBoth = 0xf8;        // a | (b & c)
+      constexpr int kAndNeither = 0x10;    // a & ~(b | c)
+      const __m256i lanePlaces = (__m256i)places[0];
+      const __m256i firstPlace = _mm256_set1_epi8(firstIndex);
+      const __m256i secondPlace = _mm256_set1_epi8(secondIndex);
+      const __m256i takenFirst = _mm256_cmpeq_epi8(lanePlaces, firstPlace);
+      const __m256i takenSecond = _mm256_cmpeq_epi8(lanePlaces, secondPlace);
+      const __m256i hitSecond = _mm256_and_si256(
+          takenSecond, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tables.clashesInSlot[slot + k + 1])));
+      const __m256i hits = _mm256_ternarylogic_epi32(
+          takenFirst, hitSecond, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(tables.clashesInSlot[slot + k])),
+          kTakenOrHit);
+      clashes[0] = (Lanes)_mm256_ternarylogic_epi32((__m256i)clashes[0], hits, (__m256i)inPool[0], kOrBoth);
+      inPool[0] = (Lanes)_mm256_ternarylogic_epi32((__m256i)inPool[0], takenFirst, takenSecond, kAndNeither);
+      places[0] = (Lanes)_mm256_add_epi8(
+          lanePlaces, _mm256_add_epi8(_mm256_cmpgt_epi8(lanePlaces, firstPlace), _mm256_cmpgt_epi8(lanePlaces, secondPlace)));
+#else
       for (int v = 0; v < kClashVectors; ++v) {
         Lanes clashingFirst, clashingSecond;
         std::memcpy(&clashingFirst, tables.clashesInSlot[slot + k] + v * kWidth, sizeof clashingFirst);
@@ -231,6 +254,7 @@ bool clashesWhileDrawing(const KernelTables& tables, const uint32_t* words, uint
         inPool[v] &= ~(takenFirst | takenSecond);
         places[v] += (Lanes)(places[v] > firstIndex) + (Lanes)(places[v] > secondIndex);
       }
+#endif
     }
     // A clash is final, so one look every four draws is enough.
     Lanes any = clashes[0];
