@@ -14,6 +14,17 @@ constexpr int kLag = CRandom::kDegree - CRandom::kSeparation;
 
 constexpr uint64_t bit(int index) { return uint64_t{1} << index; }
 
+// The index of the lowest set bit of a nonzero mask.
+inline int lowestBit(uint64_t mask) {
+#if defined(__GNUC__) || defined(__clang__)
+  return __builtin_ctzll(mask);
+#else
+  int index = 0;
+  for (; (mask & 1) == 0; mask >>= 1) ++index;
+  return index;
+#endif
+}
+
 // remainderFactor of every pool size, indexed by the size.
 constexpr std::array<uint64_t, kSlotCount + 1> makePoolSizeFactors() {
   std::array<uint64_t, kSlotCount + 1> factors{};
@@ -32,16 +43,21 @@ inline uint8_t drawIndex(const uint32_t* words, int slot) {
 // The chain check: followKeyChain fails from some item exactly when the graph
 // "item -> key items its zone needs" has a cycle, and every cycle runs through
 // key items only. Peeling off, round by round, the key items whose needs are
-// all peeled already empties the graph exactly when it has no cycle.
-// keySlots[k] is the slot that receives keyItems[k].
+// all peeled already empties the graph exactly when it has no cycle. Keys
+// that need none are peeled before the rounds, which then visit only the keys
+// left. keySlots[k] is the slot that receives keyItems[k].
 bool keyChainsAcyclic(const SearchTables& tables, const std::array<uint8_t, kMaskBits>& keySlots) {
   std::array<uint64_t, kMaskBits> needs;
-  for (int k = 0; k < tables.keyCount; ++k) needs[k] = tables.neededKeys[tables.slotZone[keySlots[k]]];
-  uint64_t remaining = tables.keyCount == kMaskBits ? ~uint64_t{0} : bit(tables.keyCount) - 1;
+  uint64_t remaining = 0;
+  for (int k = 0; k < tables.keyCount; ++k) {
+    needs[k] = tables.neededKeys[tables.slotZone[keySlots[k]]];
+    remaining |= needs[k] != 0 ? bit(k) : 0;
+  }
   for (;;) {
     uint64_t peeled = 0;
-    for (int k = 0; k < tables.keyCount; ++k) {
-      if ((remaining & bit(k)) != 0 && (needs[k] & remaining) == 0) peeled |= bit(k);
+    for (uint64_t left = remaining; left != 0; left &= left - 1) {
+      const int k = lowestBit(left);
+      peeled |= (needs[k] & remaining) == 0 ? bit(k) : 0;
     }
     if (peeled == 0) return remaining == 0;
     remaining &= ~peeled;
