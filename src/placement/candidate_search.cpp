@@ -136,7 +136,7 @@ bool followedCandidatePasses(const SearchTables& tables,
                              const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
   if (tables.pinnedItemClashes) return false;
   const PinMoves moves = pinMoves(tables, drawnBy);
-  for (SlotIndex item : tables.unpinnedLockedItems) {
+  for (SlotIndex item : tables.lockedItems) {
     const uint8_t slot = slotAfterPins(tables, moves, drawnBy, item);
     if ((tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) return false;
   }
@@ -175,13 +175,14 @@ SearchTables deriveSearchTables(const GenerationState& state) {
   }
   // Zones outside the mask belong to no slot, so they can never clash or be
   // entered and are left out. Items outside the catalogue are never looked up.
+  std::vector<SlotIndex> withLocks;
   for (const auto& entry : state.lockTable) {
     const int32_t item = entry.first;
     if (item < 0 || item >= kSlotCount) continue;
     for (Zone zone : entry.second) {
       if (zone >= 0 && zone < kMaskBits) tables.lockedZones[item] |= bit(zone);
     }
-    if (tables.lockedZones[item] != 0) tables.lockedItems.push_back(item);
+    if (tables.lockedZones[item] != 0) withLocks.push_back(item);
   }
   std::set<int32_t> keys;
   for (const auto& entry : state.unlockTable) {
@@ -206,10 +207,14 @@ SearchTables deriveSearchTables(const GenerationState& state) {
   for (SlotIndex slot : tables.pinOrder) tables.pinned[slot] = true;
 
   // First pass: the items that clash in the most unpinned slots reject the
-  // most candidates early; ties go to the lower item.
+  // most candidates early; ties go to the lower item. A pinned item always
+  // lies in its own slot, so whether it clashes is known here once for all.
   std::vector<std::pair<int, SlotIndex>> clashing;  // (-slots it clashes in, item)
-  for (SlotIndex item : tables.lockedItems) {
-    if (tables.pinned[item]) continue;
+  for (SlotIndex item : withLocks) {
+    if (tables.pinned[item]) {
+      if ((tables.lockedZones[item] & tables.slotZoneBit[item]) != 0) tables.pinnedItemClashes = true;
+      continue;
+    }
     int slots = 0;
     for (int slot = 0; slot < kSlotCount; ++slot) {
       if (!tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) ++slots;
@@ -218,17 +223,9 @@ SearchTables deriveSearchTables(const GenerationState& state) {
   }
   std::sort(clashing.begin(), clashing.end());
   // The self-lock check looks at the same items in the same order, so that it
-  // stops early, and then at the pinned ones, which always lie in their own
-  // slots. An unpinned item that clashes in no unpinned slot never clashes.
-  std::vector<SlotIndex> withLocks;
-  withLocks.swap(tables.lockedItems);
+  // stops early. An unpinned item that clashes in no unpinned slot never
+  // clashes: the pins leave it in an unpinned slot.
   for (const auto& entry : clashing) tables.lockedItems.push_back(entry.second);
-  tables.unpinnedLockedItems = tables.lockedItems;
-  for (SlotIndex item : withLocks) {
-    if (!tables.pinned[item]) continue;
-    tables.lockedItems.push_back(item);
-    if ((tables.lockedZones[item] & tables.slotZoneBit[item]) != 0) tables.pinnedItemClashes = true;
-  }
   std::fill(std::begin(tables.lanes.clashItems), std::end(tables.lanes.clashItems), SearchTables::kNoLane);
   for (size_t lane = 0; lane < clashing.size() && lane < SearchTables::kClashLanes; ++lane) {
     const SlotIndex item = clashing[lane].second;

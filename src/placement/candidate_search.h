@@ -47,21 +47,19 @@ struct SearchTables {
   // First pass: the unpinned items that clash in the most unpinned slots, one
   // byte lane each (kNoLane marks an unused lane), and per slot 0xff in the
   // lane of every such item that clashes in it. Second pass: every item the
-  // checks need to locate (lockedItems, key items, pinned items), one lane
-  // each.
+  // checks need to locate (lockedItems, key items, pinned items, which carry
+  // the pins' moves), one lane each.
   KernelTables lanes{};
 
   // Whether the second pass can follow them all: false when there are more
   // than kFollowLanes.
   bool followFits = false;
   std::array<uint8_t, kSlotCount> followLane{};  // item -> its lane or kNoLane
-  // The items whose lock list can clash, in the order the self-lock check
-  // looks at them: those clashing in the most unpinned slots first.
+  // The unpinned items whose lock list can clash, in the order the self-lock
+  // check looks at them: those clashing in the most unpinned slots first.
   std::vector<SlotIndex> lockedItems;
-  // Of those, the unpinned ones, in the same order: a pinned item always lies
-  // in its own slot, so whether it clashes there is known once for all, in
-  // pinnedItemClashes.
-  std::vector<SlotIndex> unpinnedLockedItems;
+  // Whether a pinned item clashes in its own slot, where it always lies: then
+  // no candidate passes.
   bool pinnedItemClashes = false;
 };
 
