@@ -1,10 +1,11 @@
 #pragma once
 
 // The inner loops of the candidate search, compiled once per instruction set
-// (a portable build everywhere; AVX2 and AVX-512 builds, and one of the
-// plain loops MSVC gets, on x86-64 where the compiler can target them) and chosen at run time from what the processor
-// has. Only plain data crosses this interface, so the builds share no inline
-// code that could be taken from the wrong one.
+// (a portable build everywhere; AVX2 and AVX-512 builds, and one of the plain
+// loops MSVC gets, on x86-64 where the compiler can target them) and chosen
+// at run time from what the processor has. Only plain data crosses this
+// interface, so the builds share no inline code that could be taken from the
+// wrong one.
 
 #include <cstdint>
 
