@@ -23,6 +23,7 @@
 #include "engine/item_list_check.h"
 #include "engine/run.h"
 #include "output/cheat_sheet.h"
+#include "output/key_route_file.h"
 #include "output/text_file.h"
 #include "state/generation_state.h"
 
@@ -188,7 +189,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckItemList(const char* dataPath, con
 // The run of the item list at `path` for the setting: its rooms in cheat
 // sheet order with each slot's original and new item and the rooms' enemies,
 // its key items with their places, and its key route with the links between
-// key items. {"error"} when the file is no item list.
+// key items and as the key route file reads. {"error"} when the file is no item list.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, int hard) {
   GenerationState state;
   std::ostringstream discarded;
@@ -229,7 +230,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
 
   return handOver("{\"enemies\":" + jsonBool(state.options.enemyRandomizer) + ",\"rooms\":" + roomsJson +
                   ",\"otherEnemies\":" + jsonArray(rooms.enemyRoomsWithoutItems, enemyJson) +
-                  ",\"keys\":" + keysJson + ",\"route\":" + routeJson + "}");
+                  ",\"keys\":" + keysJson + ",\"route\":" + routeJson +
+                  ",\"routeText\":" + jsonString(formatKeyRoute(state, route)) + "}");
 }
 
 // The key items a player holding the key items `collected` (numbers joined
