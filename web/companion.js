@@ -225,8 +225,10 @@
     updateReachable();
   });
 
+  // A disclosure button: says what a press does ("Show ..."/"Hide ...").
   function toggle(button, region, open) {
     button.setAttribute('aria-expanded', String(open));
+    button.textContent = button.textContent.replace(/^(Show|Hide)/, open ? 'Hide' : 'Show');
     region.hidden = !open;
   }
 
