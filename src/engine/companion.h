@@ -7,8 +7,8 @@
 #include "placement/key_route.h"
 #include "state/generation_state.h"
 
-// Loads the run an item list file describes, for the character and difficulty
-// already in state.options: catalogue, constraint tables, placement and, when
+// Loads the run an item list file describes into a fresh state, for the
+// character and difficulty already in state.options: catalogue, constraint tables, placement and, when
 // the file has an enemy block, each room's enemy (enemyRandomizer then on).
 // False with "line N: reason" in `error` when the bytes are no item list.
 bool openItemList(GenerationState& state, const std::string& bytes, std::string& error);

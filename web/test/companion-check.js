@@ -234,7 +234,7 @@ async function checkReceivedFiles(config, page, native) {
         '<img src=x onerror="window.pwned=1"><script>window.pwned=1</script>\r\n')],
       ['binary and too large', 'ItemListChrisHard.txt', (file) => fs.writeFileSync(file,
         Buffer.from(Array.from({ length: 70000 }, (_, k) => (k * 7919) % 256)))],
-      ['no item list name', 'notes.txt', (file) => fs.writeFileSync(file, 'shopping list\n')],
+      ['no item list name, dropped', 'notes.txt', (file) => fs.writeFileSync(file, 'shopping list\n')],
     ];
     const source = await page.$eval('#play-source', (p) => p.textContent);
     for (const [what, name, write] of cases) {
@@ -242,7 +242,16 @@ async function checkReceivedFiles(config, page, native) {
       write(file);
       const extra = name.startsWith('ItemList') ? [] : ['--character', 'chris', '--difficulty', 'hard'];
       const expected = nativeCheck(config, dir, name, extra);
-      await (await fileInput(page, 'Check an item list file')).uploadFile(file);
+      if (name === 'notes.txt') {
+        // Dropped on the page instead of chosen.
+        await page.evaluate((fileName, bytes) => {
+          const transfer = new DataTransfer();
+          transfer.items.add(new File([new Uint8Array(bytes)], fileName));
+          document.querySelector('main').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true }));
+        }, name, [...fs.readFileSync(file)]);
+      } else {
+        await (await fileInput(page, 'Check an item list file')).uploadFile(file);
+      }
       await page.waitForFunction((text) => document.querySelector('[role="status"]').textContent === text,
         { timeout: 60000, polling: 50 }, expected).catch(() => {});
       check(await verdict(page) === expected, `${what}: '${await verdict(page)}', expected '${expected}'`);
