@@ -46,8 +46,9 @@ for pid in "${pids[@]}"; do wait "$pid"; done
 em++ "${flags[@]}" "${objectFiles[@]}" -o "$out/mansion.js" \
   -sMODULARIZE=1 -sEXPORT_NAME=createMansion -sENVIRONMENT=worker \
   -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=0 \
-  -sEXPORTED_FUNCTIONS=_webGenerate -sEXPORTED_RUNTIME_METHODS=FS
+  -sEXPORTED_FUNCTIONS=_webGenerate,_webCheckItemList,_webRunView,_webReachableKeys,_webFindItem,_free \
+  -sEXPORTED_RUNTIME_METHODS=FS,ccall,UTF8ToString
 
 cp "$root"/web/index.html "$root"/web/style.css "$root"/web/page.js "$root"/web/query.js \
-  "$root"/web/worker.js "$out"/
+  "$root"/web/worker.js "$root"/web/companion.js "$root"/web/companion-worker.js "$out"/
 echo "web generator built in $out"

@@ -90,6 +90,7 @@
     downloads.replaceChildren();
     keyRoute.textContent = '';
     keyRouteBox.hidden = true;
+    globalThis.MansionCompanion?.clear();
   }
 
   function generate(options) {
@@ -192,6 +193,7 @@
     }
     result.hidden = false;
     document.body.dataset.state = 'done';
+    globalThis.MansionCompanion?.showRun(options, data.files);
   }
 
   form.addEventListener('submit', (event) => {

@@ -138,6 +138,19 @@ std::vector<const char*> cheatSheetRooms(const RunOptions& options) {
   return rooms;
 }
 
+std::vector<CheatSheetRoom> cheatSheetLayout(const RunOptions& options) {
+  std::vector<CheatSheetRoom> rooms;
+  walkCheatSheet(
+      options, [&rooms](const char* heading) { rooms.push_back({heading, {}}); },
+      [&rooms](int32_t slot) {
+        // Every mode starts with a heading; a line before one would still get a room.
+        if (rooms.empty()) rooms.push_back({"", {}});
+        rooms.back().slots.push_back(slot);
+      },
+      [](int32_t) {});
+  return rooms;
+}
+
 std::string slotPlace(const GenerationState& state, SlotIndex slot) {
   const auto index = static_cast<std::size_t>(slot);
   return std::string(cheatSheetRooms(state.options).at(index)) + ": " + state.slotNames.at(index);

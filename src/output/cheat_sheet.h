@@ -135,6 +135,17 @@ std::string formatCheatSheet(const GenerationState& state);
 // a slot whose line is left out, the heading in force at its own place.
 std::vector<const char*> cheatSheetRooms(const RunOptions& options);
 
+// A room of the cheat sheet: its heading and the slots listed under it, in
+// file order; a room whose slots are all left out lists none.
+struct CheatSheetRoom {
+  const char* heading;
+  std::vector<SlotIndex> slots;
+};
+
+// The rooms of the cheat sheet in file order, as formatCheatSheet writes them
+// for these options.
+std::vector<CheatSheetRoom> cheatSheetLayout(const RunOptions& options);
+
 // Where slot `slot` lies, as the cheat sheet shows it: its room heading, ": "
 // and the slot's display name, e.g. "BAR: Missing Music".
 std::string slotPlace(const GenerationState& state, SlotIndex slot);

@@ -61,3 +61,19 @@ KeyRoute planKeyRoute(const GenerationState& state) {
   route.outOfReach = std::move(remaining);
   return route;
 }
+
+std::vector<KeyPickup> reachableKeys(const GenerationState& state, const std::vector<bool>& collected) {
+  const auto has = [&collected](int32_t item) {
+    return item >= 0 && static_cast<std::size_t>(item) < collected.size() && collected[static_cast<std::size_t>(item)];
+  };
+  std::vector<KeyPickup> reachable;
+  for (SlotIndex item : keyItems(state)) {
+    const SlotIndex slot = slotHolding(state.placement, item);
+    if (slot < 0 || has(item)) continue;
+    const std::vector<int32_t>& needed = keysNeededFor(state, state.slotZones[static_cast<std::size_t>(slot)]);
+    if (std::all_of(needed.begin(), needed.end(), has)) reachable.push_back({item, slot});
+  }
+  std::sort(reachable.begin(), reachable.end(),
+            [](const KeyPickup& a, const KeyPickup& b) { return a.slot < b.slot; });
+  return reachable;
+}

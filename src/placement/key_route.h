@@ -38,3 +38,8 @@ const std::vector<int32_t>& keysNeededFor(const GenerationState& state, Zone zon
 // table, the one the validator's chain check follows. Needs the catalogue
 // and the constraint tables built.
 KeyRoute planKeyRoute(const GenerationState& state);
+
+// The key items not in `collected` (indexed by item) that a slot holds in a
+// zone needing no key or only collected ones, in slot order: what a player
+// holding exactly those keys can pick up next.
+std::vector<KeyPickup> reachableKeys(const GenerationState& state, const std::vector<bool>& collected);

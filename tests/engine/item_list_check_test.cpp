@@ -14,6 +14,7 @@
 
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
+#include "engine/companion.h"
 #include "engine/run.h"
 #include "item_list_input_check.h"
 #include "output/cheat_sheet.h"
@@ -236,7 +237,64 @@ TEST(KeyRouteTest, StepsAreReachableAndReadWithTheCheatSheet) {
       ++keys;
     }
     EXPECT_EQ(keys, keyItems(state).size());
+
+    // Holding the keys of steps 1..k, a player can next pick up exactly step k+1's.
+    std::vector<bool> held(kSlotCount + 1, false);
+    for (const auto& step : route.steps) {
+      const std::vector<KeyPickup> reachable = reachableKeys(state, held);
+      ASSERT_EQ(reachable.size(), step.size());
+      for (size_t k = 0; k < step.size(); ++k) EXPECT_EQ(reachable[k].item, step[k].item);
+      for (const KeyPickup& pickup : step) held[static_cast<size_t>(pickup.item)] = true;
+    }
+    EXPECT_TRUE(reachableKeys(state, held).empty());
   }
+}
+
+// The page's companion reads a run back from its item list: the same cheat
+// sheet, every line in its room, every enemy room once (or under both
+// headings of a shared name), and namesake key items told apart.
+TEST(CompanionTest, ARunReadBackFromItsItemListShowsEveryLineAndEnemyRoom) {
+  for (const bool chris : {false, true}) {
+    RunOptions options = setting(chris, !chris);
+    options.enemyRandomizer = true;
+    const GenerationState made = generated(options, 3u);
+    GenerationState state;
+    state.options = setting(chris, !chris);
+    std::string error;
+    ASSERT_TRUE(openItemList(state, formatItemList(made), error)) << error;
+    const std::string sheet = formatCheatSheet(state);
+    EXPECT_EQ(sheet, formatCheatSheet(made));
+
+    const CompanionRooms rooms = companionRooms(state);
+    std::string itemLines;
+    std::map<std::string, std::vector<std::string>> headingsOf;  // enemy room -> headings
+    for (const CompanionRoom& room : rooms.rooms) {
+      itemLines += room.heading + "\r\n";
+      for (SlotIndex slot : room.slots) {
+        itemLines += "\t" + state.slotNames[static_cast<size_t>(slot)] + " is replaced with " +
+                     state.slotNames[static_cast<size_t>(state.placement[static_cast<size_t>(slot)])] + "\r\n";
+      }
+      for (const std::string& enemyRoom : room.enemyRooms) headingsOf[enemyRoom].push_back(room.heading);
+    }
+    EXPECT_NE(sheet.find(itemLines + "\r\n\r\nENEMY RANDO POSITIONS"), std::string::npos);
+    for (const std::string& enemyRoom : rooms.enemyRoomsWithoutItems) headingsOf[enemyRoom].push_back("");
+    EXPECT_EQ(headingsOf.size(), static_cast<size_t>(kEnemyRoomCount));
+    EXPECT_EQ(headingsOf["Crypt / Graveyard"], (std::vector<std::string>{"GRAVEYARD", "CRYPT"}));
+    // Jill's only main hall slot is listed in another room.
+    EXPECT_EQ(headingsOf["Main Hall"], std::vector<std::string>{chris ? "MAIN HALL" : ""});
+    EXPECT_EQ(headingsOf["Kitchen"], std::vector<std::string>{"KITCHEN"});
+
+    const std::vector<SlotIndex> keys = keyItems(state);
+    const std::vector<std::string> labels = keyItemLabels(state, keys);
+    EXPECT_EQ(std::set<std::string>(labels.begin(), labels.end()).size(), keys.size());
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), "Old Key 5"), chris ? 1 : 0);
+    EXPECT_EQ(slotsWithItemNamed(state, "old KEY").size(), chris ? 5u : 0u);
+    EXPECT_TRUE(slotsWithItemNamed(state, "").empty());
+  }
+  GenerationState state;
+  std::string error;
+  EXPECT_FALSE(openItemList(state, "1\r\n2\r\n", error));
+  EXPECT_EQ(error, "line 3: the file ends after 2 of 180 slot lines");
 }
 
 TEST(ItemListCheckTest, EveryCorpusInputKeepsTheFuzzersChecks) {

@@ -1,0 +1,463 @@
+// The play companion: follows one run (made on the page, or a received item
+// list that passed the check) without spoiling it. Its rooms, search, key
+// tracker and key route all come from the engine, asked through
+// companion-worker.js; this file only shows the answers. Everything it puts on
+// the page goes in as text, never as markup, since a received file and a link
+// are hostile input.
+// The page calls MansionCompanion.showRun(options, files) after a run and
+// MansionCompanion.clear() when a new one starts.
+'use strict';
+
+(function () {
+  const { parseSeed, formatRunQuery } = globalThis.MansionQuery;
+
+  // As much of a received file as the console's check reads: one byte past
+  // this tells it the file is too large.
+  const kReadLimit = 64 * 1024;
+  const kStoragePrefix = 'mansion-companion-ticks:';
+  const kSvgNamespace = 'http://www.w3.org/2000/svg';
+
+  const byId = (id) => document.getElementById(id);
+  const form = byId('options');
+  const checkFile = byId('check-file');
+  const checkSeed = byId('check-seed');
+  const checkVerdict = byId('check-verdict');
+  const play = byId('play');
+  const playSource = byId('play-source');
+  const trackerCount = byId('tracker-count');
+  const trackerBoxes = byId('tracker-boxes');
+  const trackerReset = byId('tracker-reset');
+  const reachableToggle = byId('reachable-toggle');
+  const reachableBox = byId('reachable-box');
+  const reachableList = byId('reachable');
+  const findField = byId('find-item');
+  const foundList = byId('found');
+  const roomsBox = byId('rooms');
+  const revealAll = byId('reveal-all');
+  const hideAll = byId('hide-all');
+  const spoilersToggle = byId('spoilers-toggle');
+  const spoilers = byId('spoilers');
+  const keyRouteBox = byId('key-route-box');
+  const keyRoute = byId('key-route');
+  const pictureBox = byId('key-route-picture-box');
+  const picture = byId('key-route-picture');
+  const svgLink = byId('key-route-svg');
+
+  let worker = null;
+  let nextId = 1;
+  const pending = new Map();
+  // The run followed: { bytes, chris, hard, storageKey, view, ticked: Set }.
+  let current = null;
+  let svgUrl = null;
+  // Only the newest answer of each kind is shown.
+  const latest = { reachable: 0, find: 0, check: 0, view: 0 };
+
+  function ask(message) {
+    if (!worker) {
+      worker = new Worker('companion-worker.js');
+      worker.onmessage = (event) => {
+        const { id, result, error } = event.data;
+        const waiting = pending.get(id);
+        pending.delete(id);
+        if (waiting) (error === undefined ? waiting.resolve(result) : waiting.reject(new Error(error)));
+      };
+      worker.onerror = (event) => {
+        event.preventDefault();
+        for (const waiting of pending.values()) waiting.reject(new Error(event.message || 'the engine stopped'));
+        pending.clear();
+        worker.terminate();
+        worker = null;
+      };
+    }
+    const id = nextId++;
+    latest[message.op] = id;
+    return new Promise((resolve, reject) => {
+      pending.set(id, { resolve, reject });
+      worker.postMessage({ ...message, id });
+    }).then((result) => ({ id, result }));
+  }
+
+  const isLatest = (op, id) => latest[op] === id;
+
+  function element(tag, text, attributes = {}) {
+    const node = document.createElement(tag);
+    if (text !== undefined) node.textContent = text;
+    for (const [name, value] of Object.entries(attributes)) node.setAttribute(name, value);
+    return node;
+  }
+
+  function settingName(chris, hard) {
+    return `${chris ? 'Chris' : 'Jill'} on ${hard ? 'Hard' : 'Normal'} Difficulty`;
+  }
+
+  // ---- Ticks in local storage, per run; anything unreadable starts afresh.
+
+  function loadTicks(storageKey, keyItems) {
+    let text = null;
+    let stored;
+    try {
+      text = localStorage.getItem(kStoragePrefix + storageKey);
+      stored = JSON.parse(text);
+    } catch {
+      stored = undefined;
+    }
+    if (text === null) return new Set();
+    const valid = Array.isArray(stored) && stored.every((item) => keyItems.has(item));
+    const ticked = new Set(valid ? stored : []);
+    if (!valid) saveTicks(storageKey, ticked);
+    return ticked;
+  }
+
+  function saveTicks(storageKey, ticked) {
+    try {
+      localStorage.setItem(kStoragePrefix + storageKey, JSON.stringify([...ticked].sort((a, b) => a - b)));
+    } catch {
+      // Storage may be off or full; the ticks then last as long as the page.
+    }
+  }
+
+  // A short fingerprint of a received file, naming its ticks in storage.
+  function fingerprint(bytes) {
+    let h1 = 0xdeadbeef;
+    let h2 = 0x41c6ce57;
+    for (const byte of bytes) {
+      h1 = Math.imul(h1 ^ byte, 2654435761);
+      h2 = Math.imul(h2 ^ byte, 1597334677);
+    }
+    h1 = Math.imul(h1 ^ (h1 >>> 16), 2246822507) ^ Math.imul(h2 ^ (h2 >>> 13), 3266489909);
+    h2 = Math.imul(h2 ^ (h2 >>> 16), 2246822507) ^ Math.imul(h1 ^ (h1 >>> 13), 3266489909);
+    return (h2 >>> 0).toString(16).padStart(8, '0') + (h1 >>> 0).toString(16).padStart(8, '0');
+  }
+
+  // ---- Opening a run.
+
+  async function open(run, source) {
+    let answer;
+    try {
+      answer = await ask({ op: 'view', bytes: run.bytes, chris: run.chris, hard: run.hard });
+    } catch (error) {
+      checkVerdict.textContent = `The companion cannot read this run: ${error.message}`;
+      return;
+    }
+    if (!isLatest('view', answer.id)) return;
+    const view = answer.result;
+    if (view.error) {
+      checkVerdict.textContent = `The companion cannot read this run: ${view.error}`;
+      return;
+    }
+    current = { ...run, view, ticked: loadTicks(run.storageKey, new Set(view.keys.map((key) => key.item))) };
+    playSource.textContent = source;
+    showTracker();
+    findField.value = '';
+    foundList.replaceChildren();
+    showRooms();
+    showSpoilers(false);
+    keyRoute.textContent = view.routeText;
+    keyRouteBox.hidden = false;
+    drawPicture();
+    play.hidden = false;
+  }
+
+  function clear() {
+    current = null;
+    latest.view = 0; // a run still being read is not shown
+    play.hidden = true;
+    trackerBoxes.replaceChildren();
+    reachableList.replaceChildren();
+    foundList.replaceChildren();
+    roomsBox.replaceChildren();
+    picture.replaceChildren();
+    if (svgUrl) URL.revokeObjectURL(svgUrl);
+    svgUrl = null;
+    showSpoilers(false);
+  }
+
+  // ---- Key tracker.
+
+  function keyText(key) {
+    return `${key.label} in ${key.place}`;
+  }
+
+  function showTracker() {
+    trackerBoxes.replaceChildren();
+    for (const key of current.view.keys) {
+      const box = element('input', undefined, { type: 'checkbox', value: String(key.item) });
+      box.checked = current.ticked.has(key.item);
+      box.addEventListener('change', () => {
+        if (box.checked) current.ticked.add(key.item);
+        else current.ticked.delete(key.item);
+        saveTicks(current.storageKey, current.ticked);
+        updateReachable();
+      });
+      const label = element('label');
+      label.append(box, ` ${key.label}`);
+      trackerBoxes.append(label);
+    }
+    updateReachable();
+  }
+
+  async function updateReachable() {
+    const run = current;
+    trackerCount.textContent = `${run.ticked.size} of ${run.view.keys.length} key items`;
+    let answer;
+    try {
+      answer = await ask({ op: 'reachable', bytes: run.bytes, chris: run.chris, hard: run.hard,
+        collected: [...run.ticked] });
+    } catch (error) {
+      reachableList.replaceChildren(element('li', `The engine stopped: ${error.message}`));
+      return;
+    }
+    if (!isLatest('reachable', answer.id) || run !== current) return;
+    const byItem = new Map(run.view.keys.map((key) => [key.item, key]));
+    const items = answer.result.items || [];
+    reachableList.replaceChildren(...items.map((item) => element('li', keyText(byItem.get(item)))));
+    if (items.length === 0) {
+      reachableList.append(element('li', run.ticked.size === run.view.keys.length
+        ? 'Every key item is collected.' : 'None: no key item is within reach.'));
+    }
+  }
+
+  trackerReset.addEventListener('click', () => {
+    if (!current) return;
+    current.ticked.clear();
+    saveTicks(current.storageKey, current.ticked);
+    for (const box of trackerBoxes.querySelectorAll('input')) box.checked = false;
+    updateReachable();
+  });
+
+  // A disclosure button: says what a press does ("Show ..."/"Hide ...").
+  function toggle(button, region, open) {
+    button.setAttribute('aria-expanded', String(open));
+    button.textContent = button.textContent.replace(/^(Show|Hide)/, open ? 'Hide' : 'Show');
+    region.hidden = !open;
+  }
+
+  reachableToggle.addEventListener('click', () => {
+    toggle(reachableToggle, reachableBox, reachableToggle.getAttribute('aria-expanded') !== 'true');
+  });
+
+  // ---- Search.
+
+  findField.addEventListener('input', async () => {
+    const run = current;
+    const text = findField.value.trim();
+    if (!run || text === '') {
+      latest.find = 0;
+      foundList.replaceChildren();
+      return;
+    }
+    let answer;
+    try {
+      answer = await ask({ op: 'find', bytes: run.bytes, chris: run.chris, hard: run.hard, text });
+    } catch (error) {
+      foundList.replaceChildren(element('li', `The engine stopped: ${error.message}`));
+      return;
+    }
+    if (!isLatest('find', answer.id) || run !== current) return;
+    const lines = answer.result.lines || [];
+    foundList.replaceChildren(...lines.map((line) => element('li', line)));
+    if (lines.length === 0) foundList.append(element('li', 'No slot holds an item of that name.'));
+  });
+
+  // ---- Rooms: original items shown, new items and enemies only on request.
+
+  function showRooms() {
+    roomsBox.replaceChildren();
+    const rooms = current.view.rooms.map((room) => ({ ...room }));
+    if (current.view.otherEnemies.length > 0) {
+      rooms.push({ heading: 'Rooms without items', slots: [], enemies: current.view.otherEnemies });
+    }
+    rooms.forEach((room, index) => roomsBox.append(roomTable(room, index)));
+  }
+
+  function roomTable(room, index) {
+    const id = `room-${index}`;
+    const box = element('div', undefined, { class: 'room' });
+    const table = element('table', undefined, { id, 'aria-labelledby': `${id}-name` });
+    const secrets = [];
+    const row = (label, secret) => {
+      const cell = element('td', 'hidden', { class: 'secret' });
+      secrets.push([cell, secret]);
+      const tr = element('tr');
+      tr.append(element('th', label, { scope: 'row' }), cell);
+      table.append(tr);
+    };
+    for (const slot of room.slots) row(slot.original, slot.item);
+    for (const enemy of room.enemies) row(`Enemies in ${enemy.room}`, enemy.word);
+    if (secrets.length === 0) {
+      const tr = element('tr');
+      tr.append(element('td', 'No item slot is listed here in this mode.', { colspan: '2' }));
+      table.append(tr);
+    }
+    // Shown as "Reveal" beside the room's name; heard with the name.
+    const button = element('button', 'Reveal', { type: 'button', 'aria-pressed': 'false', 'aria-controls': id,
+      'aria-label': `Reveal ${room.heading}`, class: 'reveal' });
+    button.disabled = secrets.length === 0;
+    const reveal = (shown) => {
+      button.setAttribute('aria-pressed', String(shown));
+      for (const [cell, secret] of secrets) {
+        cell.textContent = shown ? secret : 'hidden';
+        cell.classList.toggle('shown', shown);
+      }
+    };
+    button.addEventListener('click', () => reveal(button.getAttribute('aria-pressed') !== 'true'));
+    box.revealRoom = reveal;
+    const head = element('div', undefined, { class: 'room-head' });
+    head.append(element('h4', room.heading, { id: `${id}-name` }), button);
+    box.append(head, table);
+    return box;
+  }
+
+  revealAll.addEventListener('click', () => {
+    for (const box of roomsBox.children) box.revealRoom(true);
+  });
+  hideAll.addEventListener('click', () => {
+    for (const box of roomsBox.children) box.revealRoom(false);
+  });
+
+  // ---- Spoilers: the key route as text and as a picture.
+
+  function showSpoilers(open) {
+    toggle(spoilersToggle, spoilers, open);
+  }
+
+  spoilersToggle.addEventListener('click', () => showSpoilers(spoilersToggle.getAttribute('aria-expanded') !== 'true'));
+
+  function svgElement(tag, attributes, text) {
+    const node = document.createElementNS(kSvgNamespace, tag);
+    for (const [name, value] of Object.entries(attributes)) node.setAttribute(name, String(value));
+    if (text !== undefined) node.textContent = text;
+    return node;
+  }
+
+  // One column per step (and one for key items out of reach), a box per key
+  // item with its name and room, and a line from each key item to those
+  // whose zones it opens.
+  function drawPicture() {
+    const { keys, route } = current.view;
+    const byItem = new Map(keys.map((key) => [key.item, key]));
+    const columns = route.steps.map((step, index) => ({ title: `Step ${index + 1}`, items: step }));
+    if (route.outOfReach.length > 0) columns.push({ title: 'Out of reach', items: route.outOfReach });
+    const longest = Math.max(10, ...keys.map((key) => Math.max(key.label.length, key.place.length)));
+    const boxWidth = Math.ceil(longest * 6.2) + 16;
+    const boxHeight = 40;
+    const gapX = 60;
+    const gapY = 12;
+    const top = 34;
+    const tallest = Math.max(1, ...columns.map((column) => column.items.length));
+    const width = columns.length * (boxWidth + gapX) - gapX + 20;
+    const height = top + tallest * (boxHeight + gapY) + 10;
+    const svg = svgElement('svg', { xmlns: kSvgNamespace, width, height, viewBox: `0 0 ${width} ${height}`,
+      role: 'img', 'aria-labelledby': 'key-route-picture-title', 'font-family': 'sans-serif' });
+    svg.append(svgElement('title', { id: 'key-route-picture-title' },
+      `Key route: ${keys.length} key items in ${route.steps.length} steps`));
+    svg.append(svgElement('rect', { x: 0, y: 0, width, height, fill: '#ffffff' }));
+    const where = new Map();
+    columns.forEach((column, c) => {
+      const x = 10 + c * (boxWidth + gapX);
+      svg.append(svgElement('text', { x, y: 20, 'font-size': 14, 'font-weight': 'bold', fill: '#1d1d1d' }, column.title));
+      column.items.forEach((item, r) => where.set(item, { x, y: top + r * (boxHeight + gapY) }));
+    });
+    const lines = svgElement('g', { stroke: '#8a6d3b', 'stroke-width': 1.2, fill: 'none', 'stroke-opacity': 0.7 });
+    for (const [from, to] of route.links) {
+      const a = where.get(from);
+      const b = where.get(to);
+      if (!a || !b) continue;
+      const x1 = a.x + boxWidth;
+      const y1 = a.y + boxHeight / 2;
+      const x2 = b.x;
+      const y2 = b.y + boxHeight / 2;
+      const bend = Math.max(20, Math.abs(x2 - x1) / 2);
+      lines.append(svgElement('path', { d: `M${x1},${y1} C${x1 + bend},${y1} ${x2 - bend},${y2} ${x2},${y2}` }));
+    }
+    svg.append(lines);
+    for (const [item, { x, y }] of where) {
+      const key = byItem.get(item);
+      if (!key) continue;
+      const group = svgElement('g', {});
+      group.append(svgElement('rect', { x, y, width: boxWidth, height: boxHeight, rx: 4, fill: '#fffaf0',
+        stroke: '#5b4a2f' }));
+      group.append(svgElement('text', { x: x + 8, y: y + 16, 'font-size': 12, 'font-weight': 'bold', fill: '#1d1d1d' },
+        key.label));
+      group.append(svgElement('text', { x: x + 8, y: y + 32, 'font-size': 10, fill: '#3a3a3a' }, key.place));
+      svg.append(group);
+    }
+    picture.replaceChildren(svg);
+    if (svgUrl) URL.revokeObjectURL(svgUrl);
+    const text = `<?xml version="1.0" encoding="UTF-8"?>\n${new XMLSerializer().serializeToString(svg)}\n`;
+    svgUrl = URL.createObjectURL(new Blob([text], { type: 'image/svg+xml' }));
+    const name = `KeyRoute${current.chris ? 'Chris' : 'Jill'}${current.hard ? 'Hard' : 'Normal'}.svg`;
+    svgLink.href = svgUrl;
+    svgLink.download = name;
+    svgLink.textContent = name;
+    pictureBox.hidden = false;
+  }
+
+  // ---- Checking a received file.
+
+  function formOptions() {
+    return {
+      chris: form.elements.character.value === 'chris',
+      hard: form.elements.difficulty.value === 'hard',
+      enemies: byId('enemies').checked,
+      modifiers: Array.from(form.querySelectorAll('input[name="modifier"]:checked')).map((box) => Number(box.value)),
+    };
+  }
+
+  async function check(file) {
+    const seedText = checkSeed.value.trim();
+    const seed = seedText === '' ? null : parseSeed(seedText);
+    if (seedText !== '' && seed === null) {
+      checkVerdict.textContent = 'The seed must be a whole number from 0 to 4294967295.';
+      return;
+    }
+    checkVerdict.textContent = `Checking ${file.name}...`;
+    let bytes;
+    let answer;
+    try {
+      bytes = new Uint8Array(await file.slice(0, kReadLimit + 1).arrayBuffer());
+      answer = await ask({ op: 'check', bytes, name: file.name, hasSeed: seed !== null, seed: seed || 0,
+        ...formOptions() });
+    } catch (error) {
+      checkVerdict.textContent = `cannot check ${file.name}: ${error.message}`;
+      return;
+    }
+    if (!isLatest('check', answer.id)) return;
+    const verdict = answer.result;
+    if (verdict.error) {
+      checkVerdict.textContent = `cannot check ${file.name}: ${verdict.error}`;
+      return;
+    }
+    checkVerdict.textContent = verdict.lines.join('\n');
+    if (!verdict.completable) return;
+    await open({ bytes, chris: verdict.chris, hard: verdict.hard, storageKey: `file:${fingerprint(bytes)}` },
+      `Following the received file ${file.name} (${settingName(verdict.chris, verdict.hard)}).`);
+  }
+
+  checkFile.addEventListener('change', () => {
+    if (checkFile.files.length > 0) check(checkFile.files[0]);
+    // The same file chosen again is checked again.
+    checkFile.value = '';
+  });
+  document.addEventListener('dragover', (event) => {
+    if (event.dataTransfer && Array.from(event.dataTransfer.types).includes('Files')) event.preventDefault();
+  });
+  document.addEventListener('drop', (event) => {
+    if (!event.dataTransfer || event.dataTransfer.files.length === 0) return;
+    event.preventDefault();
+    check(event.dataTransfer.files[0]);
+  });
+
+  // ---- Hooks for the page.
+
+  function showRun(options, files) {
+    const itemList = files.find((file) => file.name.startsWith('ItemList'));
+    if (!itemList) return;
+    const modifiers = options.modifiers.length > 0 ? `, modifiers ${options.modifiers.join(',')}` : '';
+    open({ bytes: itemList.bytes, chris: options.chris, hard: options.hard, storageKey: `run:${formatRunQuery(options)}` },
+      `Following the run of seed ${options.seed} (${settingName(options.chris, options.hard)}` +
+      `${options.enemies ? ', enemies' : ''}${modifiers}).`);
+  }
+
+  globalThis.MansionCompanion = { showRun, clear };
+})();
