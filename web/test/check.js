@@ -1,14 +1,16 @@
 // Browser check of the web generator: opens links to runs in headless
 // Chromium and compares the files the page offers for download, byte for
 // byte, and its console lines with the console program's for the same seed
-// and options; then checks that a bad link and a missing SIMD support show
-// their message without a run, and that cancel stops a long run.
+// and options, and its file code with the console program's; then checks
+// that a race link offers the item list alone, that a bad link, a link of
+// another version and a missing SIMD support show their message without a
+// run, and that cancel stops a long run.
 //   WEB_DIR=build-web NATIVE=build/mansion-randomizer node check.js
 'use strict';
 
 const fs = require('node:fs');
 const path = require('node:path');
-const { settings, makeTempDir, startBrowser, runNative, waitForState } = require('./harness.js');
+const { settings, makeTempDir, startBrowser, runNative, checkNative, waitForState } = require('./harness.js');
 const { formatRunQuery } = require('../query.js');
 
 const kRunTimeoutMs = 240000;
@@ -92,6 +94,36 @@ async function downloadByClicking(page, links) {
   return files;
 }
 
+// The file code the page shows beside the downloads.
+function shownFileCode(page) {
+  return page.$eval('::-p-aria([name="File code"][role="status"])', (output) => output.textContent);
+}
+
+// The spoiler file read back: laid out as JSON.stringify lays it out, and
+// slot for slot what the cheat sheet says.
+function checkSpoiler(spoilerBytes, cheatSheetBytes, code, label) {
+  const text = spoilerBytes.toString('utf8');
+  const spoiler = JSON.parse(text);
+  check(`${JSON.stringify(spoiler, null, 2)}\n` === text, `${label}: the spoiler file is not laid out canonically`);
+  check(spoiler.fileCode === code && spoiler.slots.length === 180 && spoiler.slots.every((slot, k) => slot.slot === k),
+    `${label}: spoiler file code ${spoiler.fileCode} or its slots`);
+  let room = '';
+  let lines = 0;
+  for (const line of cheatSheetBytes.toString('utf8').split('\r\n')) {
+    const match = /^\t(.*) is replaced with (.*)$/.exec(line);
+    if (!match) {
+      room = line;
+      continue;
+    }
+    lines += 1;
+    if (!spoiler.slots.some((slot) => slot.room === room && slot.original === match[1] && slot.item === match[2])) {
+      check(false, `${label}: the spoiler file has no slot for '${line.trim()}' under ${room}`);
+      return;
+    }
+  }
+  check(lines >= 141, `${label}: ${lines} cheat sheet lines compared with the spoiler file`);
+}
+
 // Compares a finished page with the console program's run of the same options.
 async function compareWithNative(config, page, options, label) {
   const native = runNative(config, options);
@@ -113,14 +145,22 @@ async function compareWithNative(config, page, options, label) {
   }
   const consoleText = await page.$eval('#console', (pre) => pre.textContent);
   check(consoleText === native.stdout, `${label}: console lines differ:\n${consoleText}\n--- console program:\n${native.stdout}`);
+  const code = await shownFileCode(page);
+  check(native.stdout.includes(`\nFile code: ${code}\n`), `${label}: the page shows file code '${code}'`);
+  const spoiler = downloaded.get([...native.files.keys()].find((name) => name.startsWith('Spoiler')));
+  const cheatSheet = downloaded.get([...native.files.keys()].find((name) => name.startsWith('CheatSheet')));
+  if (check(spoiler && cheatSheet, `${label}: spoiler file and cheat sheet offered`)) {
+    checkSpoiler(spoiler, cheatSheet, code, label);
+  }
   const shared = await page.$eval('#share-link', (a) => a.href);
   check(new URL(shared).search === formatRunQuery(options), `${label}: link to the run is ${shared}`);
   check(await page.$eval('#seed-used', (s) => s.textContent) === String(options.seed), `${label}: seed shown`);
 }
 
-// The order the page lists files in: item list, cheat sheet, key route.
+// The order the page lists files in: item list, cheat sheet, key route,
+// spoiler file.
 function sortByRunOrder(a, b) {
-  const rank = (name) => ['ItemList', 'CheatSheet', 'KeyRoute'].findIndex((prefix) => name.startsWith(prefix));
+  const rank = (name) => ['ItemList', 'CheatSheet', 'KeyRoute', 'Spoiler'].findIndex((prefix) => name.startsWith(prefix));
   return rank(a) - rank(b);
 }
 
@@ -178,6 +218,63 @@ async function checkBadLinks(session) {
         `bad link ${query}: no run expected, state ${shown.state}`);
       check(/^This link cannot be used: .+\.$/.test(shown.message), `bad link ${query}: message '${shown.message}'`);
     }
+  } finally {
+    await page.close();
+  }
+}
+
+// A race link: a secret seed, shown nowhere, and the item list alone, whose
+// code the console program's --check confirms.
+async function checkRace(config, session) {
+  const options = { seed: null, chris: false, hard: true, enemies: true, modifiers: [3], race: true };
+  const page = await session.browser.newPage();
+  try {
+    await page.goto(session.baseUrl + formatRunQuery(options));
+    const state = await waitForState(page, ['done', 'failed', 'bad-link'], kRunTimeoutMs);
+    if (!check(state === 'done', `race: page ended in state ${state}`)) return;
+    const raceBox = await page.$('::-p-aria([name="Race"][role="checkbox"])');
+    check(raceBox && await raceBox.evaluate((box) => box.checked), 'race: the Race box is ticked');
+    const links = await downloadLinks(page);
+    check(links.length === 1 && links[0].name === 'ItemListJillHard.txt',
+      `race: page offers ${links.map((link) => link.name).join(', ')}`);
+    const shown = await page.evaluate(() => ({
+      text: document.getElementById('run').innerText,
+      seedHidden: document.getElementById('seed-shown').hidden,
+    }));
+    check(shown.seedHidden && !/\bSeed\b|seed=/.test(shown.text), `race: a seed is shown:\n${shown.text}`);
+    const shared = await page.$eval('#share-link', (a) => a.href);
+    check(new URL(shared).search === formatRunQuery(options), `race: link to the run is ${shared}`);
+    const downloaded = await downloadByClicking(page, links.slice(0, 1));
+    const dir = makeTempDir('mansion-race-');
+    try {
+      const file = path.join(dir, 'ItemListJillHard.txt');
+      fs.writeFileSync(file, downloaded.get('ItemListJillHard.txt'));
+      const code = await shownFileCode(page);
+      const verdict = checkNative(config, file);
+      check(verdict.startsWith(`${file}: file code ${code}\n`) && /the run can be completed/.test(verdict),
+        `race: page shows '${code}', --check says:\n${verdict}`);
+    } finally {
+      fs.rmSync(dir, { recursive: true, force: true });
+    }
+  } finally {
+    await page.close();
+  }
+}
+
+async function checkOtherVersion(session) {
+  const page = await session.browser.newPage();
+  try {
+    await page.goto(`${session.baseUrl}?v=2&seed=1&character=chris&difficulty=hard`);
+    await waitForState(page, ['bad-link', 'running', 'done', 'failed'], 10000);
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    const alert = await page.$eval('::-p-aria([role="alert"])', (p) => p.textContent);
+    const shown = await page.evaluate(() => ({
+      state: document.body.dataset.state,
+      runShown: !document.getElementById('run').hidden,
+    }));
+    check(shown.state === 'bad-link' && !shown.runShown &&
+      alert === 'This link was made by another version of the generator (v=2); the files it gives here may differ.',
+    `v=2 link: state ${shown.state}, message '${alert}'`);
   } finally {
     await page.close();
   }
@@ -248,12 +345,15 @@ async function main() {
     for (const options of kMatrix) await checkLink(config, session, options);
     await checkForm(config, session);
     await checkBadLinks(session);
+    await checkRace(config, session);
+    await checkOtherVersion(session);
     await checkNoSimd(session);
     await checkCancel(config, session);
   } finally {
     await session.close();
   }
-  console.log(`browser check: ${kMatrix.length} links, the form, ${kBadLinks.length} bad links, no SIMD and cancel ` +
+  console.log(`browser check: ${kMatrix.length} links, the form, ${kBadLinks.length} bad links, a race, another ` +
+    'version, no SIMD and cancel ' +
     `in ${((Date.now() - started) / 1000).toFixed(1)} s`);
   console.log(`${passed} passed, ${failed} failed`);
   process.exitCode = failed === 0 ? 0 : 1;
