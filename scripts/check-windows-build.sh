@@ -117,7 +117,8 @@ mingw_cxx=$(sed -n 's/^MINGW_CXX:FILEPATH=//p' build-windows/CMakeCache.txt)
   -o build-windows/hold_file.exe tests/windows/hold_file.cpp ||
   fail "building tests/windows/hold_file.cpp"
 "$mingw_cxx" -std=c++17 -O2 -Wall -Wextra -Wpedantic -Werror -static -I src \
-  -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/platform/platform-win32.cpp ||
+  -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/platform/platform-win32.cpp \
+  -lbcrypt ||
   fail "building tests/windows/create_new_file_check.cpp"
 ok "Windows build with $(basename "$mingw_cxx"), -Werror, static: no warnings"
 imports=$(x86_64-w64-mingw32-objdump -p build-windows/mansion-randomizer.exe |

@@ -141,12 +141,17 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
   }
   if (result.help || result.version) return true;
   if (result.race) {
-    // Each of these would reveal the run or is no run at all.
-    const char* refused = result.hasSeed          ? "--seed: a race's seed is secret, so nobody can make its cheat sheet"
-                          : result.keyRoute       ? "--key-route: a race writes the item list alone"
-                          : result.spoilerJson    ? "--spoiler-json: a race writes the item list alone"
-                          : !result.checkFile.empty() ? "--check: a race makes a run, --check checks one"
-                                                      : nullptr;
+    // Each of these would reveal the run, or makes no run at all.
+    const char* refused = nullptr;
+    if (result.hasSeed) {
+      refused = "--seed: a race's seed is secret, so nobody can make its cheat sheet";
+    } else if (result.keyRoute) {
+      refused = "--key-route: a race writes the item list alone";
+    } else if (result.spoilerJson) {
+      refused = "--spoiler-json: a race writes the item list alone";
+    } else if (!result.checkFile.empty()) {
+      refused = "--check: a race makes a run, --check checks one";
+    }
     if (refused) {
       error = std::string("--race cannot be given with ") + refused;
       return false;

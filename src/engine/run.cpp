@@ -73,8 +73,8 @@ bool generateRun(GenerationState& state, uint32_t seed) {
 }
 
 int runGeneration(GenerationState& state, uint32_t seed) {
-  // Before the search, so a long run shows how to share it at once.
-  // A race keeps its seed secret: whoever knew it could make the cheat sheet.
+  // Before the search, so a long run shows how to share it at once; a race
+  // keeps its seed secret, since whoever knew it could make the cheat sheet.
   if (!state.raceMode) printLine(state, seedLine(state.options, seed));
   if (!generateRun(state, seed)) return kExitNoPlacement;
   // A cheat sheet without its item list would describe a different game, so a

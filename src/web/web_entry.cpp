@@ -115,6 +115,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webGenerate(int hasSeed, uint32_t seed, int 
     *modifierSwitch(options, number) = ((modifiers >> (number - 1)) & 1) != 0;
   }
 
+  // A race on the clock's seed could be repeated by anyone who tried the
+  // seconds around its start.
+  if (state.raceMode && !hasSeed) {
+    *state.errors << "cannot start the race: no seed from the browser's secure random source" << std::endl;
+    return kExitBadArguments;
+  }
   if (!hasSeed) seed = clockSeed();
   if (!state.raceMode) postRunEvent(kEventSeed, std::to_string(seed).c_str());
   if (!emptyRunFolder(state)) return kExitWriteFailed;
