@@ -44,26 +44,23 @@ constexpr const char* kWords[kFileCodeWordCount] = {
     "window", "winter", "wolf", "wren", "yak", "yarn", "zebra", "zinc",
 };
 
-// Words of 3 to 8 lower-case letters, all different, so that no two codes
-// read alike.
-constexpr bool sameWord(const char* a, const char* b) {
+// Words of 3 to 8 lower-case letters in strictly alphabetical order, hence
+// all different, so that no two codes read alike.
+constexpr bool before(const char* a, const char* b) {
   while (*a && *a == *b) ++a, ++b;
-  return *a == *b;
+  return *a < *b;
 }
-constexpr bool wordsDistinctAndPlain() {
+constexpr bool wordsPlainAndInOrder() {
   for (int k = 0; k < kFileCodeWordCount; ++k) {
     int length = 0;
     for (const char* c = kWords[k]; *c; ++c, ++length) {
       if (*c < 'a' || *c > 'z') return false;
     }
-    if (length < 3 || length > 8) return false;
-    for (int other = 0; other < k; ++other) {
-      if (sameWord(kWords[k], kWords[other])) return false;
-    }
+    if (length < 3 || length > 8 || (k > 0 && !before(kWords[k - 1], kWords[k]))) return false;
   }
   return true;
 }
-static_assert(wordsDistinctAndPlain(), "file code words must be 3 to 8 lower-case letters and all different");
+static_assert(wordsPlainAndInOrder(), "file code words must be 3 to 8 lower-case letters, in alphabetical order");
 
 // The bytes with every line ending in CR LF.
 std::string withCrLfLineEnds(const std::string& bytes) {
