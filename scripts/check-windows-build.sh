@@ -218,8 +218,10 @@ run_wine "$exe" --race --character chris --difficulty normal --enemies --output-
 race_code=$(tr -d '\r' < race.out | sed -n 's/^File code: //p')
 [ -n "$race_code" ] || fail "race, Windows build: no file code on the console: $(cat race.out)"
 check_same_verdict race/ItemListChrisNormal.txt
-"$linux_program" --check race/ItemListChrisNormal.txt | head -n 1 | grep -qx "race/ItemListChrisNormal.txt: file code $race_code" ||
-  fail "race: the Linux build's --check does not show the code the Windows run printed, $race_code"
+race_check=$("$linux_program" --check race/ItemListChrisNormal.txt) ||
+  fail "race: the Linux build's --check of the Windows item list failed: $race_check"
+[ "${race_check%%$'\n'*}" = "race/ItemListChrisNormal.txt: file code $race_code" ] ||
+  fail "race: the Linux build's --check does not show the code the Windows run printed, $race_code: $race_check"
 ok "race under Windows: only the item list, no seed shown, file code '$race_code' confirmed by both builds' --check"
 end_stage "b. item list checks"
 
