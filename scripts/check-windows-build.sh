@@ -117,7 +117,8 @@ mingw_cxx=$(sed -n 's/^MINGW_CXX:FILEPATH=//p' build-windows/CMakeCache.txt)
   -o build-windows/hold_file.exe tests/windows/hold_file.cpp ||
   fail "building tests/windows/hold_file.cpp"
 "$mingw_cxx" -std=c++17 -O2 -Wall -Wextra -Wpedantic -Werror -static -I src \
-  -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/platform/platform-win32.cpp ||
+  -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/platform/platform-win32.cpp \
+  -lbcrypt ||
   fail "building tests/windows/create_new_file_check.cpp"
 ok "Windows build with $(basename "$mingw_cxx"), -Werror, static: no warnings"
 imports=$(x86_64-w64-mingw32-objdump -p build-windows/mansion-randomizer.exe |
@@ -125,7 +126,7 @@ imports=$(x86_64-w64-mingw32-objdump -p build-windows/mansion-randomizer.exe |
 dlls=$(printf '%s\n' "$imports" | cut -d: -f1 | sort -u | xargs)
 for dll in $dlls; do
   case ${dll,,} in
-    kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll | user32.dll | advapi32.dll) ;;
+    kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll | user32.dll | advapi32.dll | bcrypt.dll) ;;
     *) fail "mansion-randomizer.exe needs $dll, which a player's Windows does not have" ;;
   esac
 done
@@ -205,6 +206,23 @@ check_same_verdict ItemListJillHard.txt --seed 2025 --enemies --modifier 1,3,6
 mkdir cut
 head -c 300 ItemListJillHard.txt > cut/ItemListJillHard.txt
 check_same_verdict cut/ItemListJillHard.txt
+# A race under Windows: a seed from BCryptGenRandom, shown nowhere, and the
+# item list alone, whose file code both builds' --check confirm.
+mkdir race
+hand_over race
+status=0
+run_wine "$exe" --race --character chris --difficulty normal --enemies --output-dir race > race.out 2>&1 || status=$?
+[ $status -eq 0 ] || fail "race, Windows build: exit status $status: $(cat race.out)"
+[ "$(ls race)" = ItemListChrisNormal.txt ] || fail "race, Windows build: wrote $(ls race | tr '\n' ' ')"
+! grep -q Seed race.out || fail "race, Windows build: the console shows a seed: $(cat race.out)"
+race_code=$(tr -d '\r' < race.out | sed -n 's/^File code: //p')
+[ -n "$race_code" ] || fail "race, Windows build: no file code on the console: $(cat race.out)"
+check_same_verdict race/ItemListChrisNormal.txt
+race_check=$("$linux_program" --check race/ItemListChrisNormal.txt) ||
+  fail "race: the Linux build's --check of the Windows item list failed: $race_check"
+[ "${race_check%%$'\n'*}" = "race/ItemListChrisNormal.txt: file code $race_code" ] ||
+  fail "race: the Linux build's --check does not show the code the Windows run printed, $race_code: $race_check"
+ok "race under Windows: only the item list, no seed shown, file code '$race_code' confirmed by both builds' --check"
 end_stage "b. item list checks"
 
 # --- c. the menu with piped input ------------------------------------------------

@@ -8,6 +8,9 @@
   const form = document.getElementById('options');
   const seedField = document.getElementById('seed');
   const enemiesBox = document.getElementById('enemies');
+  const raceBox = document.getElementById('race');
+  const seedShown = document.getElementById('seed-shown');
+  const fileCode = document.getElementById('file-code');
   const generateButton = document.getElementById('generate');
   const cancelButton = document.getElementById('cancel');
   const message = document.getElementById('message');
@@ -40,7 +43,7 @@
   }
 
   function readForm() {
-    const seedText = seedField.value.trim();
+    const seedText = raceBox.checked ? '' : seedField.value.trim();
     let seed = null;
     if (seedText !== '') {
       seed = parseSeed(seedText);
@@ -53,6 +56,7 @@
         hard: form.elements.difficulty.value === 'hard',
         enemies: enemiesBox.checked,
         modifiers: modifierBoxes().filter((box) => box.checked).map((box) => Number(box.value)),
+        race: raceBox.checked,
       },
       error: null,
     };
@@ -64,6 +68,8 @@
     form.elements.difficulty.value = options.hard ? 'hard' : 'normal';
     enemiesBox.checked = options.enemies;
     for (const box of modifierBoxes()) box.checked = options.modifiers.includes(Number(box.value));
+    raceBox.checked = options.race;
+    seedField.disabled = options.race;
   }
 
   function startWorker() {
@@ -91,6 +97,7 @@
     keyRoute.textContent = '';
     keyRouteBox.hidden = true;
     globalThis.MansionCompanion?.clear();
+    fileCode.textContent = '';
   }
 
   function generate(options) {
@@ -113,6 +120,7 @@
       hard: options.hard,
       enemies: options.enemies,
       modifiers: options.modifiers,
+      race: options.race,
     });
   }
 
@@ -153,6 +161,9 @@
       case 'progress':
         progress.textContent = data.text;
         break;
+      case 'fileCode':
+        fileCode.textContent = data.text;
+        break;
       case 'failed':
         workerFailed(data.text);
         break;
@@ -174,6 +185,8 @@
     history.replaceState(null, '', query);
     shareLink.href = location.href;
     shareLink.textContent = location.href;
+    // A race's seed was never shown, and its link starts another race.
+    seedShown.hidden = options.race;
     elapsed.textContent = `(generated in ${(data.elapsedMs / 1000).toFixed(2)} s)`;
     elapsed.dataset.ms = String(data.elapsedMs);
     for (const file of data.files) {
@@ -206,6 +219,10 @@
     generate(options);
   });
   cancelButton.addEventListener('click', cancel);
+  // A race draws its own seed; the field would only mislead.
+  raceBox.addEventListener('change', () => {
+    seedField.disabled = raceBox.checked;
+  });
 
   if (typeof WebAssembly !== 'object' || !WebAssembly.validate(kSimdProbe)) {
     generateButton.disabled = true;

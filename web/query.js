@@ -1,11 +1,14 @@
 // The run options as a link carries them:
-//   ?seed=N&character=chris|jill&difficulty=normal|hard&enemies=1&modifiers=1,3
+//   ?v=1&seed=N&character=chris|jill&difficulty=normal|hard&enemies=1&modifiers=1,3
+// or, for a race (a secret seed), ?v=1&character=...&race=1. v is the
+// version of this layout; a link without it is read as version 1.
 // Loaded by the page as a plain script (globalThis.MansionQuery) and by the
 // unit tests as a Node module.
 (function (exports) {
   'use strict';
 
-  const kNames = ['seed', 'character', 'difficulty', 'enemies', 'modifiers'];
+  const kNames = ['v', 'seed', 'character', 'difficulty', 'enemies', 'modifiers', 'race'];
+  const kLinkVersion = '1';
   const kModifierCount = 6;
 
   // A seed as the console program takes it: decimal digits, 0 to 4294967295.
@@ -21,18 +24,28 @@
   //   { options, error: null } for a run to make, or
   //   { options: null, error: "..." } saying what is wrong with it.
   // options: { seed: number | null (the clock), chris, hard, enemies,
-  // modifiers: sorted numbers 1..6 }.
+  // modifiers: sorted numbers 1..6, race }.
   function parseRunQuery(search) {
     const params = new URLSearchParams(search);
+    // Another version may name or read its options otherwise, so its link is
+    // judged by its version alone.
+    const otherVersion = params.getAll('v').find((version) => version !== kLinkVersion);
+    if (otherVersion !== undefined) {
+      return {
+        options: null,
+        error: `This link was made by another version of the generator (v=${otherVersion}); ` +
+          'the files it gives here may differ.',
+      };
+    }
     const values = new Map();
     for (const [name, value] of params) {
       if (!kNames.includes(name)) return fail(`unknown option '${name}'`);
       if (values.has(name)) return fail(`option '${name}' is given twice`);
       values.set(name, value);
     }
-    if (values.size === 0) return { options: null, error: null };
+    if (values.size === 0 || (values.size === 1 && values.has('v'))) return { options: null, error: null };
 
-    const options = { seed: null, chris: false, hard: false, enemies: false, modifiers: [] };
+    const options = { seed: null, chris: false, hard: false, enemies: false, modifiers: [], race: false };
     if (values.has('seed')) {
       options.seed = parseSeed(values.get('seed'));
       if (options.seed === null) {
@@ -67,6 +80,13 @@
       }
       options.modifiers.sort((a, b) => a - b);
     }
+    if (values.has('race')) {
+      const race = values.get('race');
+      if (race !== '0' && race !== '1') return fail(`race '${race}' is neither 0 nor 1`);
+      options.race = race === '1';
+      // A race's seed is drawn in secret, so nobody can make its cheat sheet.
+      if (options.race && options.seed !== null) return fail('a race link carries no seed');
+    }
     return { options, error: null };
   }
 
@@ -79,13 +99,15 @@
     return { options: null, error: `This link cannot be used: ${reason}.` };
   }
 
-  // The query string of a run, "?seed=..." with the options that are on.
+  // The query string of a run, "?v=1&seed=..." with the options that are
+  // on; a race's link has no seed.
   function formatRunQuery(options) {
-    let query = '?';
-    if (options.seed !== null) query += `seed=${options.seed}&`;
+    let query = `?v=${kLinkVersion}&`;
+    if (options.seed !== null && !options.race) query += `seed=${options.seed}&`;
     query += `character=${options.chris ? 'chris' : 'jill'}&difficulty=${options.hard ? 'hard' : 'normal'}`;
     if (options.enemies) query += '&enemies=1';
     if (options.modifiers.length > 0) query += `&modifiers=${options.modifiers.join(',')}`;
+    if (options.race) query += '&race=1';
     return query;
   }
 

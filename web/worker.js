@@ -1,6 +1,9 @@
 // Runs the generator off the page's thread. Receives one message per run,
-// { hasSeed, seed, chris, hard, enemies, modifiers }, and posts back
-//   { type: 'seed', seed }            before the search starts,
+// { hasSeed, seed, chris, hard, enemies, modifiers, race }, and posts back
+//   { type: 'seed', seed }            before the search starts (never in a
+//                                     race, whose seed the worker draws and
+//                                     keeps to itself),
+//   { type: 'fileCode', text }        the item list's file code, once written,
 //   { type: 'line', text } / { type: 'error', text }  each console line,
 //   { type: 'progress', text }        the progress line ('' when it is erased),
 //   { type: 'done', status, files, elapsedMs }  files: [{ name, bytes }],
@@ -12,7 +15,7 @@
 importScripts('mansion.js');
 
 const kRunFolder = '/run';
-const kEventTypes = ['line', 'error', 'progress', 'seed'];
+const kEventTypes = ['line', 'error', 'progress', 'seed', 'fileCode'];
 
 // Called by the generator (see src/web) while it runs.
 self.onRunEvent = (kind, text) => {
@@ -37,7 +40,7 @@ function loadGenerator() {
 
 // The order in which a run writes its files.
 function fileRank(name) {
-  const order = ['ItemList', 'CheatSheet', 'KeyRoute'];
+  const order = ['ItemList', 'CheatSheet', 'KeyRoute', 'Spoiler'];
   const rank = order.findIndex((prefix) => name.startsWith(prefix));
   return rank < 0 ? order.length : rank;
 }
@@ -57,11 +60,15 @@ self.onmessage = async (event) => {
     return;
   }
   const run = event.data;
+  // A race's seed comes from the browser's secure random source, never the
+  // clock, and goes no further than the generator.
+  const raceSeed = run.race ? crypto.getRandomValues(new Uint32Array(1))[0] : 0;
   const started = performance.now();
   let status;
   try {
-    status = mansion._webGenerate(run.hasSeed ? 1 : 0, run.seed >>> 0, run.chris ? 1 : 0, run.hard ? 1 : 0,
-      run.enemies ? 1 : 0, run.modifiers.reduce((mask, number) => mask | (1 << (number - 1)), 0));
+    status = mansion._webGenerate(run.hasSeed || run.race ? 1 : 0, run.race ? raceSeed : run.seed >>> 0,
+      run.chris ? 1 : 0, run.hard ? 1 : 0, run.enemies ? 1 : 0,
+      run.modifiers.reduce((mask, number) => mask | (1 << (number - 1)), 0), run.race ? 1 : 0);
   } catch (error) {
     // An aborted generator is unusable; the page replaces this worker.
     postMessage({ type: 'failed', text: `The generator stopped: ${error}` });

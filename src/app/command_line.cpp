@@ -49,7 +49,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
                             name == "--modifier" || name == "--output-dir" || name == "--check" ||
                             name == "--threads";
     const bool isSwitch = name == "--help" || name == "-h" || name == "--version" || name == "--enemies" ||
-                          name == "--key-route";
+                          name == "--key-route" || name == "--spoiler-json" || name == "--race";
     if (!takesValue && !isSwitch) {
       error = "unknown option '" + arguments[i] + "'";
       return false;
@@ -113,6 +113,10 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
       replacesMenu = true;
     } else if (name == "--key-route") {
       result.keyRoute = true;
+    } else if (name == "--spoiler-json") {
+      result.spoilerJson = true;
+    } else if (name == "--race") {
+      result.race = replacesMenu = true;
     } else if (name == "--check") {
       if (value.empty()) {
         error = "option --check needs a file";
@@ -136,6 +140,27 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
     }
   }
   if (result.help || result.version) return true;
+  if (result.race) {
+    // Each of these would reveal the run, or makes no run at all.
+    const char* refused = nullptr;
+    if (result.hasSeed) {
+      refused = "--seed: a race's seed is secret, so nobody can make its cheat sheet";
+    } else if (result.keyRoute) {
+      refused = "--key-route: a race writes the item list alone";
+    } else if (result.spoilerJson) {
+      refused = "--spoiler-json: a race writes the item list alone";
+    } else if (!result.checkFile.empty()) {
+      refused = "--check: a race makes a run, --check checks one";
+    }
+    if (refused) {
+      error = std::string("--race cannot be given with ") + refused;
+      return false;
+    }
+  }
+  if (result.spoilerJson && !result.checkFile.empty()) {
+    error = "--spoiler-json cannot be given with --check: a check writes no spoiler file";
+    return false;
+  }
   result.characterGiven = hasCharacter;
   result.difficultyGiven = hasDifficulty;
   // A check takes its setting from the file name; the options only fill in.
@@ -188,6 +213,12 @@ std::string usageText() {
          "                          --enemies, --modifier) also says whether it is exactly that\n"
          "                          seed's file; with --key-route writes its key route beside it\n"
          "                          (or into --output-dir). The file is never changed.\n"
+         "  --spoiler-json        also write Spoiler<Character><Difficulty>.json: the whole run\n"
+         "                          (slots, enemies, key route) for trackers and other tools\n"
+         "  --race                a race: the seed comes from the system's secure random source\n"
+         "                          and is shown nowhere, and only the item list is written; share\n"
+         "                          it and its file code (needs --character and --difficulty; not\n"
+         "                          with --seed, --key-route or --spoiler-json)\n"
          "  --threads N           search on N threads (default: one per hardware thread);\n"
          "                          the files are the same for every N\n"
          "  --help                show this text\n"
@@ -199,6 +230,7 @@ std::string usageText() {
          "  mansion-randomizer --character jill --difficulty hard --enemies --modifier 1,3 --modifier 6\n"
          "  mansion-randomizer --character chris --difficulty hard --output-dir runs/race1\n"
          "  mansion-randomizer --check ItemListChrisHard.txt --seed 12345 --key-route\n"
+         "  mansion-randomizer --race --character chris --difficulty hard --enemies\n"
          "\n"
          "Exit status: 0 the files were written, 1 a file could not be written,\n"
          "2 bad arguments, 3 the input ended before a run was chosen,\n"
@@ -207,5 +239,6 @@ std::string usageText() {
          " attempts (nothing written);\n"
          "with --check: 0 the run can be completed (and is the seed's, with --seed),\n"
          "5 the file cannot be read or is not an item list, 6 the run cannot be completed,\n"
-         "7 the run can be completed but is not the one --seed and the options give.\n";
+         "7 the run can be completed but is not the one --seed and the options give;\n"
+         "with --race: 8 the system's secure random source gave no seed (nothing written).\n";
 }

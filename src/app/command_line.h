@@ -20,6 +20,10 @@ struct CommandLine {
   std::string outputDirectory;
   // --key-route: also write the key route file.
   bool keyRoute = false;
+  // --spoiler-json: also write the spoiler file for tools.
+  bool spoilerJson = false;
+  // --race: a secret seed and the item list alone.
+  bool race = false;
   // --check FILE: check that item list instead of generating one.
   std::string checkFile;
   bool characterGiven = false;

@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/menu.h"
 #include "engine/item_list_check.h"
+#include "engine/race.h"
 #include "engine/run.h"
 #include "platform/platform.h"
 #include "state/generation_state.h"
@@ -33,6 +34,8 @@ int main(int argc, char** argv) {
   if (!commandLine.checkFile.empty()) return checkItemListFile(state, checkRequestFor(commandLine));
   state.smartTerminal = stdoutIsTerminal();
   state.writeKeyRoute = commandLine.keyRoute;
+  state.writeSpoilerJson = commandLine.spoilerJson;
+  state.raceMode = commandLine.race;
 
   if (commandLine.skipMenu) {
     state.options = commandLine.options;
@@ -41,9 +44,14 @@ int main(int argc, char** argv) {
   }
   int status = kExitWriteFailed;
   if (prepareOutputDirectory(state, commandLine.outputDirectory)) {
-    // The menu printed this line itself.
-    if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
-    status = runGeneration(state, commandLine.hasSeed ? commandLine.seed : clockSeed());
+    uint32_t seed = commandLine.hasSeed ? commandLine.seed : clockSeed();
+    if (state.raceMode && !raceSeed(state, seed)) {
+      status = kExitNoSecureRandom;
+    } else {
+      // The menu printed this line itself.
+      if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
+      status = runGeneration(state, seed);
+    }
   }
   // Keeps a console window open until its last lines are read.
   if (!commandLine.skipMenu) waitForKey();

@@ -16,6 +16,7 @@
 #include "engine/run.h"
 #include "modifiers/item_modifiers.h"
 #include "output/cheat_sheet.h"
+#include "output/file_code.h"
 #include "output/item_list.h"
 #include "output/item_list_reader.h"
 #include "output/key_route_file.h"
@@ -277,6 +278,8 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
   buildConstraintTables(state);
   state.placement = contents.placement;
   const std::vector<std::string> problems = completionProblems(state);
+  // First, so racers compare it with the organiser's before anything else.
+  printLine(state, request.file + ": file code " + fileCode(bytes));
   if (problems.empty()) {
     printLine(state, request.file + ": " + settingName(options) + ", the run can be completed");
   } else {

@@ -11,6 +11,7 @@
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
 #include "output/key_route_file.h"
+#include "output/spoiler_json.h"
 #include "output/text_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
@@ -72,14 +73,18 @@ bool generateRun(GenerationState& state, uint32_t seed) {
 }
 
 int runGeneration(GenerationState& state, uint32_t seed) {
-  // Before the search, so a long run shows how to share it at once.
-  printLine(state, seedLine(state.options, seed));
+  // Before the search, so a long run shows how to share it at once; a race
+  // keeps its seed secret, since whoever knew it could make the cheat sheet.
+  if (!state.raceMode) printLine(state, seedLine(state.options, seed));
   if (!generateRun(state, seed)) return kExitNoPlacement;
   // A cheat sheet without its item list would describe a different game, so a
   // failed item list ends the run.
   if (!writeItemListFile(state)) return kExitWriteFailed;
-  if (!writeCheatSheet(state)) return kExitWriteFailed;
-  if (state.writeKeyRoute && !writeKeyRouteFile(state)) return kExitWriteFailed;
+  if (!state.raceMode) {
+    if (!writeCheatSheet(state)) return kExitWriteFailed;
+    if (state.writeKeyRoute && !writeKeyRouteFile(state)) return kExitWriteFailed;
+    if (state.writeSpoilerJson && !writeSpoilerFile(state, seed)) return kExitWriteFailed;
+  }
   printLine(state, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
   return kExitSuccess;
 }

@@ -14,6 +14,7 @@ constexpr int kExitNoPlacement = 4;    // no valid placement within the attempt 
 constexpr int kExitCheckUnreadable = 5;  // --check: the file cannot be read or is no item list
 constexpr int kExitCheckIncomplete = 6;  // --check: the run the file describes cannot be completed
 constexpr int kExitCheckDiffers = 7;     // --check: not the file --seed and the options give
+constexpr int kExitNoSecureRandom = 8;   // --race: the system's secure random source failed
 
 // "Generating ItemList for Chris on Normal Difficulty..." and its siblings.
 std::string generatingLine(const RunOptions& options);
@@ -41,7 +42,9 @@ bool generateRun(GenerationState& state, uint32_t seed);
 
 // Carries out the one run for the options already set: prints seedLine, seeds
 // the generator, builds the catalogue and tables, generates and writes both
-// files (and the key route when state.writeKeyRoute is set). Returns
+// files (and the key route when state.writeKeyRoute is set, the spoiler file
+// when state.writeSpoilerJson is). In state.raceMode it prints no seed line
+// and writes the item list alone. Returns
 // kExitSuccess, or kExitWriteFailed after reporting a file that could not be
 // written (then no completion message is printed), or kExitNoPlacement after
 // reporting a generation that reached state.attemptLimit (nothing written).

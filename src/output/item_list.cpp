@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "enemies/enemy_output.h"
+#include "output/file_code.h"
 #include "output/text_file.h"
 
 std::string itemListFileName(const RunOptions& options) {
@@ -19,7 +20,10 @@ std::string formatItemList(const GenerationState& state) {
 bool writeItemListFile(GenerationState& state) {
   const std::string name = itemListFileName(state.options);
   printLine(state, "Writing to " + name);
-  if (!writeOutputFile(state, name, formatItemList(state))) return false;
+  const std::string bytes = formatItemList(state);
+  if (!writeOutputFile(state, name, bytes)) return false;
   printLine(state, "ItemList created!");
+  // Players compare it at a glance to know they play the same file.
+  printLine(state, fileCodeLine(bytes));
   return true;
 }

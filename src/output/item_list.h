@@ -12,6 +12,6 @@ std::string itemListFileName(const RunOptions& options);
 std::string formatItemList(const GenerationState& state);
 
 // Prints "Writing to NAME", writes the file safely and prints
-// "ItemList created!". On failure reports on state.errors, prints no success
+// "ItemList created!" and the file code line. On failure reports on state.errors, prints no success
 // line and returns false.
 bool writeItemListFile(GenerationState& state);

@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -117,3 +118,19 @@ void markTemporaryFile(const std::string& path) {
 void unmarkTemporaryFile() { markedPath.store(nullptr); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
+
+bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason) {
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  while (size > 0) {
+    // Blocks only until the kernel's pool is first seeded, early at boot.
+    const ssize_t got = getrandom(bytes, size, 0);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      reason = std::strerror(errno);
+      return false;
+    }
+    bytes += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return true;
+}

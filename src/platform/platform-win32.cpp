@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <bcrypt.h>
 #include <conio.h>
 #include <fcntl.h>
 #include <io.h>
@@ -156,3 +157,20 @@ void markTemporaryFile(const std::string& path) {
 void unmarkTemporaryFile() { markedPath.store(nullptr); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
+
+bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason) {
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  while (size > 0) {
+    const ULONG chunk = size > 0x10000000u ? 0x10000000u : static_cast<ULONG>(size);
+    const NTSTATUS status = BCryptGenRandom(nullptr, bytes, chunk, BCRYPT_USE_SYSTEM_PREFERRED_RNG);
+    if (!BCRYPT_SUCCESS(status)) {
+      char code[16];
+      std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(status));
+      reason = std::string("BCryptGenRandom failed with status ") + code;
+      return false;
+    }
+    bytes += chunk;
+    size -= chunk;
+  }
+  return true;
+}

@@ -3,6 +3,7 @@
 // The few things the program does differently on Windows and elsewhere. The
 // build picks platform-win32.cpp or platform-posix.cpp.
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -45,3 +46,9 @@ void unmarkTemporaryFile();
 
 // Process id, used to give temporary files names no other process uses.
 unsigned long currentProcessId();
+
+// Fills `buffer` with `size` bytes from the system's secure random source,
+// which nobody can predict or repeat (unlike the clock or std::random_device,
+// which some C libraries make deterministic). On failure returns false and
+// sets `reason` to the system's explanation.
+bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason);

@@ -84,6 +84,11 @@ struct GenerationState {
   std::string outputDirectory;
   // Also write KeyRoute<Character><Difficulty>.txt after the cheat sheet.
   bool writeKeyRoute = false;
+  // Also write Spoiler<Character><Difficulty>.json, for tools, last.
+  bool writeSpoilerJson = false;
+  // A race: the seed is shown nowhere and only the item list is written, so
+  // nobody can make the run's cheat sheet.
+  bool raceMode = false;
   // Whether a progress line may overprint itself on the console.
   bool smartTerminal = false;
   // How the output writer creates its temporary files; nullptr is the usual

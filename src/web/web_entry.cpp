@@ -13,12 +13,14 @@
 #include <system_error>
 
 #include "engine/run.h"
+#include "output/file_code.h"
+#include "output/item_list.h"
 #include "state/generation_state.h"
 
 namespace {
 
 // What a report is, as the worker's onRunEvent reads it.
-enum RunEventKind { kEventLine = 0, kEventError = 1, kEventProgress = 2, kEventSeed = 3 };
+enum RunEventKind { kEventLine = 0, kEventError = 1, kEventProgress = 2, kEventSeed = 3, kEventFileCode = 4 };
 
 // clang-format off
 EM_JS(void, postRunEvent, (int kind, const char* text), {
@@ -84,9 +86,12 @@ bool emptyRunFolder(GenerationState& state) {
 // Runs one generation with the given options into /run and returns the exit
 // status the console program would give. `modifiers` has bit n-1 set for
 // modifier n; without `hasSeed` the clock second seeds the run, as in the
-// console program. Reports the seed before the run starts.
+// console program. Reports the seed before the run starts, and the item
+// list's file code once the files are written. A `race` (whose secret seed
+// the worker draws) reports no seed and writes the item list alone, as
+// --race does; other runs also write the key route and the spoiler file.
 extern "C" EMSCRIPTEN_KEEPALIVE int webGenerate(int hasSeed, uint32_t seed, int chris, int hard, int enemies,
-                                                int modifiers) {
+                                                int modifiers, int race) {
   GenerationState state;
   ReportBuffer consoleBuffer(kEventLine);
   ReportBuffer errorBuffer(kEventError);
@@ -98,6 +103,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webGenerate(int hasSeed, uint32_t seed, int 
   state.smartTerminal = true;
   // The page shows the order in which the key items can be collected.
   state.writeKeyRoute = true;
+  state.writeSpoilerJson = true;
+  state.raceMode = race != 0;
 
   RunOptions& options = state.options;
   options.character = chris != 0;
@@ -108,9 +115,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webGenerate(int hasSeed, uint32_t seed, int 
     *modifierSwitch(options, number) = ((modifiers >> (number - 1)) & 1) != 0;
   }
 
+  // A race on the clock's seed could be repeated by anyone who tried the
+  // seconds around its start.
+  if (state.raceMode && !hasSeed) {
+    *state.errors << "cannot start the race: no seed from the browser's secure random source" << std::endl;
+    return kExitBadArguments;
+  }
   if (!hasSeed) seed = clockSeed();
-  postRunEvent(kEventSeed, std::to_string(seed).c_str());
+  if (!state.raceMode) postRunEvent(kEventSeed, std::to_string(seed).c_str());
   if (!emptyRunFolder(state)) return kExitWriteFailed;
   printLine(state, generatingLine(state.options));
-  return runGeneration(state, seed);
+  const int status = runGeneration(state, seed);
+  if (status == kExitSuccess) postRunEvent(kEventFileCode, fileCode(formatItemList(state)).c_str());
+  return status;
 }

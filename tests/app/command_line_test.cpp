@@ -53,6 +53,8 @@ TEST(CommandLineTest, OptionsThatReplaceTheMenu) {
   EXPECT_TRUE(o.armedFuelCapsule);
   EXPECT_EQ(parsed.line.outputDirectory, "runs/a");
   EXPECT_EQ(parsed.line.threads, 1024);
+  const Parsed race = parse({"--race", "--character", "jill", "--difficulty", "normal", "--enemies"});
+  EXPECT_TRUE(race.line.race && race.line.skipMenu && !parsed.line.race) << race.error;
   const Parsed jill = parse({"--difficulty", "Normal", "--character", "JILL"});
   ASSERT_TRUE(jill.ok);
   EXPECT_FALSE(jill.line.options.character);
@@ -95,6 +97,18 @@ TEST(CommandLineTest, BadArguments) {
       {{"--threads", "0"}, "invalid thread count '0': expected a whole number from 1 to 1024"},
       {{"--threads", "1025"}, "invalid thread count '1025': expected a whole number from 1 to 1024"},
       {{"--threads=-2"}, "invalid thread count '-2': expected a whole number from 1 to 1024"},
+      // A race shows no seed and writes the item list alone.
+      {{"--race", "--character", "chris", "--difficulty", "hard", "--seed", "5"},
+       "--race cannot be given with --seed: a race's seed is secret, so nobody can make its cheat sheet"},
+      {{"--key-route", "--race", "--character", "chris", "--difficulty", "hard"},
+       "--race cannot be given with --key-route: a race writes the item list alone"},
+      {{"--race", "--character", "chris", "--difficulty", "hard", "--spoiler-json"},
+       "--race cannot be given with --spoiler-json: a race writes the item list alone"},
+      {{"--race", "--check", "ItemListChrisHard.txt"},
+       "--race cannot be given with --check: a race makes a run, --check checks one"},
+      {{"--race", "--character", "chris"}, "missing --difficulty: both are needed to run without the menu"},
+      {{"--check", "ItemListChrisHard.txt", "--spoiler-json"},
+       "--spoiler-json cannot be given with --check: a check writes no spoiler file"},
   };
   for (const Case& c : cases) {
     const Parsed parsed = parse(c.arguments);
@@ -109,7 +123,7 @@ TEST(CommandLineTest, HelpAndVersionNeedNothingElse) {
   EXPECT_TRUE(parse({"--character", "chris", "--help"}).ok);
   const std::string usage = usageText();
   for (const char* option : {"--seed 12345", "--character chris", "--difficulty normal", "--enemies",
-                             "--modifier 1,3", "--output-dir runs/race1", "--threads N"}) {
+                             "--modifier 1,3", "--output-dir runs/race1", "--threads N", "--race", "--spoiler-json"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
 }

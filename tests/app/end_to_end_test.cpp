@@ -14,6 +14,7 @@
 
 #include "engine/run.h"
 #include "menu_pages.h"
+#include "output/file_code.h"
 #include "support/program_run.h"
 #include "support/temp_folder.h"
 
@@ -107,10 +108,12 @@ TEST(EndToEndTest, JillNormalRunThroughTheMenu) {
   EXPECT_NE(count[0], '0');
   EXPECT_EQ(result.out.substr(countEnd + 1),
             "Writing to ItemListJillNormal.txt\n"
-            "ItemList created!\n"
-            "Now writing CheatSheetJillNormal.txt\n"
-            "Completed! Launch the game first, then on the main menu launch Brackwater.exe\n"
-            "Press Enter to continue . . .\n");
+            "ItemList created!\n" +
+                fileCodeLine(readFile(sandbox.work / "ItemListJillNormal.txt")) +
+                "\n"
+                "Now writing CheatSheetJillNormal.txt\n"
+                "Completed! Launch the game first, then on the main menu launch Brackwater.exe\n"
+                "Press Enter to continue . . .\n");
   EXPECT_EQ(result.out.find('\x1b'), std::string::npos);  // no escape codes in a piped run
 
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}));
@@ -184,7 +187,9 @@ TEST(EndToEndTest, FileSizeLimitStopsTheCheatSheetAndKeepsTheEarlierOne) {
                                     "ulimit -f 4 && trap '' XFSZ &&");
   EXPECT_EQ(result.status, kExitWriteFailed);
   EXPECT_EQ(result.err, "mansion-randomizer: cannot write CheatSheetJillNormal.txt: File too large\n");
-  EXPECT_NE(result.out.find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
+  EXPECT_NE(result.out.find("ItemList created!\n" + fileCodeLine(readFile(sandbox.work / "ItemListJillNormal.txt")) +
+                            "\nNow writing CheatSheetJillNormal.txt\n"),
+            std::string::npos);
   EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
   EXPECT_EQ(readFile(sandbox.work / "CheatSheetJillNormal.txt"), "earlier\r\n");
   RunOptions options;
@@ -207,6 +212,7 @@ TEST(CommandLineEndToEndTest, OptionsReplaceTheMenuAndTheKeyWait) {
   EXPECT_EQ(result.out.substr(countEnd + 1),
             "Writing to ItemListJillNormal.txt\n"
             "ItemList created!\n"
+            "File code: jasmine velvet trout planet horse\n"
             "Now writing CheatSheetJillNormal.txt\n"
             "Completed! Launch the game first, then on the main menu launch Brackwater.exe\n");
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}));
@@ -256,7 +262,10 @@ TEST(CommandLineEndToEndTest, BadArgumentsExitWithStatus2AndWriteNothing) {
   for (const char* arguments :
        {"--bogus", "--seed", "--seed 4294967296", "--seed -5", "--modifier 7 --character chris --difficulty hard",
         "--character bob --difficulty hard", "--character chris --difficulty extreme", "--character chris",
-        "--enemies --output-dir made", "--check"}) {
+        "--enemies --output-dir made", "--check", "--race --character jill --difficulty normal --seed 5",
+        "--race --character jill --difficulty normal --key-route",
+        "--race --character jill --difficulty normal --spoiler-json", "--race --check ItemListJillNormal.txt",
+        "--race --output-dir made"}) {
     const Result result = sandbox.run("2\n", arguments);
     EXPECT_EQ(result.status, kExitBadArguments) << arguments;
     EXPECT_EQ(result.out, "") << arguments;
@@ -266,6 +275,28 @@ TEST(CommandLineEndToEndTest, BadArgumentsExitWithStatus2AndWriteNothing) {
     EXPECT_EQ(result.err.substr(firstLine + 1), "Try 'mansion-randomizer --help' for more information.\n");
     EXPECT_TRUE(sandbox.files().empty()) << arguments;
   }
+}
+
+TEST(CommandLineEndToEndTest, RaceRunsKeepTheSeedSecretAndWriteTheItemListAlone) {
+  // Two races started together differ: their seeds come from the secure
+  // random source, not from the clock second.
+  Sandbox first, second;
+  const std::string race = "--race --character jill --difficulty normal --enemies";
+  const Result one = first.run("", race);
+  ASSERT_EQ(second.run("", race).status, kExitSuccess);
+  ASSERT_EQ(one.status, kExitSuccess) << one.err;
+  const std::string itemList = readFile(first.work / "ItemListJillNormal.txt");
+  EXPECT_NE(itemList, readFile(second.work / "ItemListJillNormal.txt"));
+  EXPECT_EQ(first.files(), (std::vector<std::string>{"ItemListJillNormal.txt"}));
+  EXPECT_EQ(one.out.find("Seed"), std::string::npos) << one.out;
+  const size_t written = one.out.find("Writing to");
+  EXPECT_EQ(one.out.substr(0, one.out.find('\n') + 1), "Generating ItemList for Jill on Normal Difficulty...\n");
+  EXPECT_EQ(one.out.substr(written), "Writing to ItemListJillNormal.txt\nItemList created!\n" + fileCodeLine(itemList) +
+                                         "\nCompleted! Launch the game first, then on the main menu launch "
+                                         "Brackwater.exe\n");
+  // The racer's check shows the organiser's code first.
+  const Result check = first.run("", "--check ItemListJillNormal.txt");
+  EXPECT_EQ(check.out.substr(0, check.out.find('\n')), "ItemListJillNormal.txt: file code " + fileCode(itemList));
 }
 
 TEST(CommandLineEndToEndTest, HelpAndVersion) {
@@ -310,7 +341,9 @@ TEST(CommandLineEndToEndTest, KeyRouteAndCheckOfTheFilesTheSeedLineNames) {
   const Result same = sandbox.run("", "--check ItemListJillHard.txt --key-route" + options);
   EXPECT_EQ(same.status, kExitSuccess) << same.err;
   EXPECT_EQ(same.out,
-            "ItemListJillHard.txt: Jill on Hard Difficulty, the run can be completed\n"
+            "ItemListJillHard.txt: file code " + fileCode(bytes) +
+                "\n"
+                "ItemListJillHard.txt: Jill on Hard Difficulty, the run can be completed\n"
             "ItemListJillHard.txt is exactly the file of: mansion-randomizer --seed 42 --character jill "
             "--difficulty hard --enemies --modifier 6\n"
             "Key route written to KeyRouteJillHard.txt\n");

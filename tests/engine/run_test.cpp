@@ -17,6 +17,7 @@
 #include "enemies/reference_enemy_assignment.h"
 #include "modifiers/reference_item_modifiers.h"
 #include "output/cheat_sheet.h"
+#include "output/file_code.h"
 #include "output/item_list.h"
 #include "output/text_file.h"
 #include "placement/constraint_tables.h"
@@ -42,7 +43,7 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
   }
   referenceGeneratePlacement(state, random);
   state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw);
-  return {formatItemList(state), formatCheatSheet(state), console.str(), random.next()};
+  return {formatItemList(state), formatCheatSheet(state), console.str(), random.next(), ""};
 }
 
 // The program's run on one and on several threads against the literal run.
@@ -99,24 +100,60 @@ TEST(RunTest, EnemyDrawsComeFirstAndShiftThePlacement) {
   EXPECT_NE(withoutEnemies.itemList.substr(0, 600), withEnemies.itemList.substr(0, 600));
 }
 
+// The spoiler file says what the cheat sheet says: each item line under its
+// heading is a slot of that room, each enemy line a room of that enemy.
+// Finds each block as the writer lays it out.
+void expectSpoilerMatchesCheatSheet(const std::string& spoiler, const std::string& cheatSheet, const std::string& code) {
+  EXPECT_NE(spoiler.find("\n  \"fileCode\": \"" + code + "\",\n"), std::string::npos);
+  std::istringstream lines(cheatSheet);
+  std::string line, room;
+  int itemLines = 0;
+  while (std::getline(lines, line)) {
+    line.pop_back();  // the CR
+    const size_t replaced = line.find(" is replaced with ");
+    const size_t colon = line.find(':');
+    if (replaced != std::string::npos) {
+      ++itemLines;
+      EXPECT_NE(spoiler.find("\"room\": \"" + room + "\",\n      \"original\": \"" + line.substr(1, replaced - 1) +
+                             "\",\n      \"item\": \"" + line.substr(replaced + 18) + "\",\n"),
+                std::string::npos)
+          << line << " under " << room;
+    } else if (colon != std::string::npos && line.rfind("Room names", 0) != 0) {
+      const size_t at = spoiler.find("\"room\": \"" + line.substr(0, colon) + "\",\n      \"enemy\": ");
+      EXPECT_TRUE(at != std::string::npos &&
+                  spoiler.find("\"name\"", at) == spoiler.find("\"name\": \"" + line.substr(colon + 1) + "\"\n", at))
+          << line;
+    } else {
+      room = line;
+    }
+  }
+  EXPECT_GE(itemLines, 141);
+}
+
 // Files the program wrote with these arguments plus --output-dir FOLDER, kept
 // in tests/data/stored-runs. Unlike the literal run above they share no table
 // with the program, so a changed catalogue row, lock, room or draw shows up
 // here. Regenerate them only for a change meant to alter what the trainer reads.
 TEST(RunTest, StoredRunsAreReproducedByteForByte) {
-  const char* const runs[][2] = {
-      {"jill-normal-1", "--seed 1 --character jill --difficulty normal"},
-      {"jill-normal-0-enemies", "--seed 0 --character jill --difficulty normal --enemies"},
+  // The directory, the arguments and the item list's file code.
+  const char* const runs[][3] = {
+      {"jill-normal-1", "--seed 1 --character jill --difficulty normal", "camel orchid hammer orchid shell"},
+      {"jill-normal-0-enemies", "--seed 0 --character jill --difficulty normal --enemies",
+       "castle umbrella moon fiddle piano"},
       {"jill-normal-1733600000-enemies-m1-m4-m6",
-       "--seed 1733600000 --character jill --difficulty normal --enemies --modifier 1,4,6"},
-      {"jill-hard-5", "--seed 5 --character jill --difficulty hard"},
-      {"jill-hard-4294967295-m5", "--seed 4294967295 --character jill --difficulty hard --modifier 5"},
+       "--seed 1733600000 --character jill --difficulty normal --enemies --modifier 1,4,6",
+       "mule blade spruce timber otter"},
+      {"jill-hard-5", "--seed 5 --character jill --difficulty hard", "fox straw ginger pony boat"},
+      {"jill-hard-4294967295-m5", "--seed 4294967295 --character jill --difficulty hard --modifier 5",
+       "tomato viper bell chess star"},
       {"jill-hard-2024-enemies-m1-m2-m3-m4-m5-m6",
-       "--seed 2024 --character jill --difficulty hard --enemies --modifier 1,2,3,4,5,6"},
-      {"chris-normal-11", "--seed 11 --character chris --difficulty normal"},
-      {"chris-normal-13-enemies-m2-m3", "--seed 13 --character chris --difficulty normal --enemies --modifier 2,3"},
-      {"chris-hard-2", "--seed 2 --character chris --difficulty hard"},
-      {"chris-hard-13-enemies-m5-m6", "--seed 13 --character chris --difficulty hard --enemies --modifier 5,6"},
+       "--seed 2024 --character jill --difficulty hard --enemies --modifier 1,2,3,4,5,6", "wolf reef tulip hill plum"},
+      {"chris-normal-11", "--seed 11 --character chris --difficulty normal", "earth llama oak coral flute"},
+      {"chris-normal-13-enemies-m2-m3", "--seed 13 --character chris --difficulty normal --enemies --modifier 2,3",
+       "gull rabbit satchel rabbit cliff"},
+      {"chris-hard-2", "--seed 2 --character chris --difficulty hard", "rose garden badger oak rabbit"},
+      {"chris-hard-13-enemies-m5-m6", "--seed 13 --character chris --difficulty hard --enemies --modifier 5,6",
+       "earth poppy raven bread panther"},
   };
   for (const auto& run : runs) {
     SCOPED_TRACE(run[1]);
@@ -126,8 +163,15 @@ TEST(RunTest, StoredRunsAreReproducedByteForByte) {
     ASSERT_TRUE(parseCommandLine({std::istream_iterator<std::string>(words), {}}, commandLine, error)) << error;
     const std::filesystem::path stored = std::filesystem::path(STORED_RUNS_DIR) / run[0];
     const Files actual = programRun(commandLine.options, commandLine.seed);
-    EXPECT_EQ(actual.itemList, readFile(stored / itemListFileName(commandLine.options)));  // CR LF included
-    EXPECT_EQ(actual.cheatSheet, readFile(stored / cheatSheetFileName(commandLine.options)));
+    const std::string itemList = readFile(stored / itemListFileName(commandLine.options));
+    const std::string cheatSheet = readFile(stored / cheatSheetFileName(commandLine.options));
+    EXPECT_EQ(actual.itemList, itemList);  // CR LF included
+    EXPECT_EQ(actual.cheatSheet, cheatSheet);
+    EXPECT_EQ(fileCode(itemList), run[2]);
+    EXPECT_NE(actual.console.find(std::string("ItemList created!\nFile code: ") + run[2] + "\nNow writing"),
+              std::string::npos)
+        << actual.console;
+    expectSpoilerMatchesCheatSheet(actual.spoiler, cheatSheet, run[2]);
   }
 }
 
@@ -219,11 +263,28 @@ TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierCheatSheet) {
   EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
   EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
                                   "/CheatSheetJillNormal.txt: No space left on device\n");
-  EXPECT_NE(run.console.str().find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
+  EXPECT_NE(run.console.str().find("ItemList created!\n" + fileCodeLine(run.file("ItemListJillNormal.txt")) +
+                                   "\nNow writing CheatSheetJillNormal.txt\n"),
+            std::string::npos);
   EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
   EXPECT_EQ(run.file("ItemListJillNormal.txt"), programRun(RunOptions(), 7u).itemList);
   EXPECT_EQ(run.file("CheatSheetJillNormal.txt"), "earlier CheatSheetJillNormal.txt\r\n");
   EXPECT_EQ(run.folder.entries().size(), 2u);
+}
+
+TEST(RunFailureTest, SpoilerFileThatCannotBeWrittenFailsTheRunAndKeepsTheEarlierOne) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  FailingRun run([](const std::string& path) {
+    return path.find("Spoiler") == std::string::npos ? createNewFile(path) : createOnFullDisk(path);
+  });
+  run.state.writeSpoilerJson = true;
+  std::ofstream(run.folder.path / "SpoilerJillNormal.json", std::ios::binary) << "earlier\n";
+  EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
+  EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
+                                  "/SpoilerJillNormal.json: No space left on device\n");
+  EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
+  EXPECT_EQ(run.file("SpoilerJillNormal.json"), "earlier\n");
+  EXPECT_EQ(run.folder.entries().size(), 3u);
 }
 
 TEST(RunFailureTest, AttemptLimitIsReportedAndNothingIsWritten) {

@@ -11,15 +11,17 @@
 #include "engine/run.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
+#include "output/spoiler_json.h"
 #include "support/temp_folder.h"
 
-// What a run left behind: both files, its console lines and the next draw of
-// its generator.
+// What a run left behind: both files, its console lines, the next draw of
+// its generator and its spoiler file.
 struct Files {
   std::string itemList;
   std::string cheatSheet;
   std::string console;
   uint32_t nextDraw;
+  std::string spoiler;
 };
 
 // Runs the whole generation for `options` and `seed` in a temporary folder,
@@ -32,7 +34,8 @@ inline Files programRun(const RunOptions& options, uint32_t seed, int threads = 
   state.options = options;
   state.outputDirectory = folder.path.string();
   state.searchThreads = threads;
+  state.writeSpoilerJson = true;
   EXPECT_EQ(runGeneration(state, seed), kExitSuccess);
   return {readFile(folder.path / itemListFileName(options)), readFile(folder.path / cheatSheetFileName(options)),
-          console.str(), static_cast<uint32_t>(state.random.next())};
+          console.str(), static_cast<uint32_t>(state.random.next()), readFile(folder.path / spoilerFileName(options))};
 }

@@ -1,14 +1,16 @@
 // Browser check of the web generator: opens links to runs in headless
 // Chromium and compares the files the page offers for download, byte for
 // byte, and its console lines with the console program's for the same seed
-// and options; then checks that a bad link and a missing SIMD support show
-// their message without a run, and that cancel stops a long run.
+// and options, and its file code with the console program's; then checks
+// that a race link offers the item list alone, that a bad link, a link of
+// another version and a missing SIMD support show their message without a
+// run, and that cancel stops a long run.
 //   WEB_DIR=build-web NATIVE=build/mansion-randomizer node check.js
 'use strict';
 
 const fs = require('node:fs');
 const path = require('node:path');
-const { settings, makeTempDir, startBrowser, runNative, waitForState } = require('./harness.js');
+const { settings, makeTempDir, startBrowser, runNative, checkNative, waitForState } = require('./harness.js');
 const { formatRunQuery } = require('../query.js');
 
 const kRunTimeoutMs = 240000;
@@ -92,6 +94,11 @@ async function downloadByClicking(page, links) {
   return files;
 }
 
+// The file code the page shows beside the downloads.
+function shownFileCode(page) {
+  return page.$eval('::-p-aria([name="File code"][role="status"])', (output) => output.textContent);
+}
+
 // Compares a finished page with the console program's run of the same options.
 async function compareWithNative(config, page, options, label) {
   const native = runNative(config, options);
@@ -113,14 +120,22 @@ async function compareWithNative(config, page, options, label) {
   }
   const consoleText = await page.$eval('#console', (pre) => pre.textContent);
   check(consoleText === native.stdout, `${label}: console lines differ:\n${consoleText}\n--- console program:\n${native.stdout}`);
+  const code = await shownFileCode(page);
+  check(native.stdout.includes(`\nFile code: ${code}\n`), `${label}: the page shows file code '${code}'`);
+  // The spoiler file reads back as JSON, laid out as JSON.stringify lays it out.
+  const spoiler = downloaded.get(names.find((name) => name.startsWith('Spoiler'))).toString('utf8');
+  const parsed = JSON.parse(spoiler);
+  check(`${JSON.stringify(parsed, null, 2)}\n` === spoiler && parsed.fileCode === code && parsed.slots.length === 180,
+    `${label}: spoiler file read back: ${spoiler.slice(0, 300)}`);
   const shared = await page.$eval('#share-link', (a) => a.href);
   check(new URL(shared).search === formatRunQuery(options), `${label}: link to the run is ${shared}`);
   check(await page.$eval('#seed-used', (s) => s.textContent) === String(options.seed), `${label}: seed shown`);
 }
 
-// The order the page lists files in: item list, cheat sheet, key route.
+// The order the page lists files in: item list, cheat sheet, key route,
+// spoiler file.
 function sortByRunOrder(a, b) {
-  const rank = (name) => ['ItemList', 'CheatSheet', 'KeyRoute'].findIndex((prefix) => name.startsWith(prefix));
+  const rank = (name) => ['ItemList', 'CheatSheet', 'KeyRoute', 'Spoiler'].findIndex((prefix) => name.startsWith(prefix));
   return rank(a) - rank(b);
 }
 
@@ -178,6 +193,47 @@ async function checkBadLinks(session) {
         `bad link ${query}: no run expected, state ${shown.state}`);
       check(/^This link cannot be used: .+\.$/.test(shown.message), `bad link ${query}: message '${shown.message}'`);
     }
+  } finally {
+    await page.close();
+  }
+}
+
+// A race link: a secret seed, shown nowhere, and the item list alone, whose
+// code the console program's --check confirms.
+async function checkRace(config, session) {
+  const options = { seed: null, chris: false, hard: true, enemies: true, modifiers: [3], race: true };
+  const page = await session.browser.newPage();
+  const dir = makeTempDir('mansion-race-');
+  try {
+    await page.goto(session.baseUrl + formatRunQuery(options));
+    const state = await waitForState(page, ['done', 'failed', 'bad-link'], kRunTimeoutMs);
+    if (!check(state === 'done', `race: page ended in state ${state}`)) return;
+    const ticked = await page.$eval('::-p-aria([name="Race"][role="checkbox"])', (box) => box.checked);
+    const links = await downloadLinks(page);
+    const text = await page.$eval('#run', (run) => run.innerText);
+    const shared = await page.$eval('#share-link', (a) => a.href);
+    check(ticked && links.length === 1 && links[0].name === 'ItemListJillHard.txt' && !/\bSeed\b|seed=/.test(text) &&
+      new URL(shared).search === formatRunQuery(options), `race: ${links.map((link) => link.name)} offered:\n${text}`);
+    const file = path.join(dir, links[0].name);
+    fs.writeFileSync(file, (await downloadByClicking(page, links)).get(links[0].name));
+    const code = await shownFileCode(page);
+    const verdict = checkNative(config, file);
+    check(verdict.startsWith(`${file}: file code ${code}\n`), `race: page shows '${code}', --check says:\n${verdict}`);
+  } finally {
+    fs.rmSync(dir, { recursive: true, force: true });
+    await page.close();
+  }
+}
+
+async function checkOtherVersion(session) {
+  const page = await session.browser.newPage();
+  try {
+    await page.goto(`${session.baseUrl}?v=2&seed=1&character=chris&difficulty=hard`);
+    const state = await waitForState(page, ['bad-link', 'running', 'done', 'failed'], 10000);
+    const alert = await page.$eval('::-p-aria([role="alert"])', (p) => p.textContent);
+    check(state === 'bad-link' && await page.$eval('#run', (run) => run.hidden) &&
+      alert === 'This link was made by another version of the generator (v=2); the files it gives here may differ.',
+    `v=2 link: state ${state}, message '${alert}'`);
   } finally {
     await page.close();
   }
@@ -248,12 +304,15 @@ async function main() {
     for (const options of kMatrix) await checkLink(config, session, options);
     await checkForm(config, session);
     await checkBadLinks(session);
+    await checkRace(config, session);
+    await checkOtherVersion(session);
     await checkNoSimd(session);
     await checkCancel(config, session);
   } finally {
     await session.close();
   }
-  console.log(`browser check: ${kMatrix.length} links, the form, ${kBadLinks.length} bad links, no SIMD and cancel ` +
+  console.log(`browser check: ${kMatrix.length} links, the form, ${kBadLinks.length} bad links, a race, another ` +
+    'version, no SIMD and cancel ' +
     `in ${((Date.now() - started) / 1000).toFixed(1)} s`);
   console.log(`${passed} passed, ${failed} failed`);
   process.exitCode = failed === 0 ? 0 : 1;

@@ -57,13 +57,18 @@ async function startBrowser(config) {
 
 // The console program's arguments for the options of a run.
 function nativeArguments(options) {
-  const args = ['--seed', String(options.seed), '--key-route', '--character', options.chris ? 'chris' : 'jill',
+  const args = ['--seed', String(options.seed), '--key-route', '--spoiler-json', '--character', options.chris ? 'chris' : 'jill',
     '--difficulty', options.hard ? 'hard' : 'normal'];
   if (options.enemies) args.push('--enemies');
   if (options.modifiers.length > 0) args.push('--modifier', options.modifiers.join(','));
   // The page searches on one thread; a timing compares like with like.
   if (options.threads) args.push('--threads', String(options.threads));
   return args;
+}
+
+// Runs the console program's --check on `file`; returns its standard output.
+function checkNative(config, file) {
+  return execFileSync(config.native, ['--check', file], { encoding: 'utf8' });
 }
 
 // Runs the console program; returns { stdout, files: Map name -> Buffer, ms }.
@@ -88,4 +93,4 @@ async function waitForState(page, states, timeoutMs) {
   return page.evaluate(() => document.body.dataset.state);
 }
 
-module.exports = { settings, makeTempDir, startBrowser, nativeArguments, runNative, waitForState };
+module.exports = { settings, makeTempDir, startBrowser, nativeArguments, runNative, checkNative, waitForState };

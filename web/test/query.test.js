@@ -7,20 +7,39 @@ const { parseRunQuery, formatRunQuery } = require('../query.js');
 
 test('good links give the options, and writing them gives the canonical link back', () => {
   const cases = [
-    ['?seed=1733600000&character=chris&difficulty=hard&enemies=1&modifiers=1,3',
-      { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 3] }, null],
-    ['seed=0&character=jill&difficulty=normal', { seed: 0, chris: false, hard: false, enemies: false, modifiers: [] }, null],
-    ['?seed=4294967295&character=Jill&difficulty=HARD&enemies=0&modifiers=6,2,2',
-      { seed: 4294967295, chris: false, hard: true, enemies: false, modifiers: [2, 6] },
-      '?seed=4294967295&character=jill&difficulty=hard&modifiers=2,6'],
-    ['?character=chris&difficulty=normal&modifiers=', { seed: null, chris: true, hard: false, enemies: false, modifiers: [] },
-      '?character=chris&difficulty=normal'],
+    ['?v=1&seed=1733600000&character=chris&difficulty=hard&enemies=1&modifiers=1,3',
+      { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 3], race: false }, null],
+    // A link of before versions were written is version 1.
+    ['seed=0&character=jill&difficulty=normal',
+      { seed: 0, chris: false, hard: false, enemies: false, modifiers: [], race: false },
+      '?v=1&seed=0&character=jill&difficulty=normal'],
+    ['?seed=4294967295&character=Jill&difficulty=HARD&enemies=0&modifiers=6,2,2&race=0',
+      { seed: 4294967295, chris: false, hard: true, enemies: false, modifiers: [2, 6], race: false },
+      '?v=1&seed=4294967295&character=jill&difficulty=hard&modifiers=2,6'],
+    ['?character=chris&difficulty=normal&modifiers=',
+      { seed: null, chris: true, hard: false, enemies: false, modifiers: [], race: false },
+      '?v=1&character=chris&difficulty=normal'],
+    ['?v=1&character=jill&difficulty=hard&enemies=1&race=1',
+      { seed: null, chris: false, hard: true, enemies: true, modifiers: [], race: true }, null],
   ];
   for (const [query, options, canonical] of cases) {
     assert.deepStrictEqual(parseRunQuery(query), { options, error: null }, query);
-    assert.strictEqual(formatRunQuery(options), canonical || (query.startsWith('?') ? query : `?${query}`));
+    assert.strictEqual(formatRunQuery(options), canonical || query);
   }
-  assert.deepStrictEqual(parseRunQuery(''), { options: null, error: null });
+  // The seed a race was made from never reaches its link.
+  assert.strictEqual(formatRunQuery({ seed: 5, chris: true, hard: false, enemies: false, modifiers: [], race: true }),
+    '?v=1&character=chris&difficulty=normal&race=1');
+  for (const query of ['', '?v=1']) assert.deepStrictEqual(parseRunQuery(query), { options: null, error: null });
+});
+
+test('a link of another version starts no run, whatever else it holds', () => {
+  for (const [query, version] of [['?v=2&seed=1&character=chris&difficulty=hard', '2'],
+    ['?seed=1&character=chris&difficulty=hard&v=0', '0'], ['?v=1&v=3&colour=red', '3'], ['?v=', '']]) {
+    assert.deepStrictEqual(parseRunQuery(query), {
+      options: null,
+      error: `This link was made by another version of the generator (v=${version}); the files it gives here may differ.`,
+    }, query);
+  }
 });
 
 test('bad links name what is wrong and give no options', () => {
@@ -39,6 +58,9 @@ test('bad links name what is wrong and give no options', () => {
     ['?character=chris&difficulty=hard&modifiers=12', /modifier '12'/],
     ['?character=chris&difficulty=hard&character=jill', /'character' is given twice/],
     ['?character=chris&difficulty=hard&seeed=5', /unknown option 'seeed'/],
+    ['?character=chris&difficulty=hard&race=yes', /race 'yes'/],
+    ['?seed=5&character=chris&difficulty=hard&race=1', /a race link carries no seed/],
+    ['?v=1&v=1&character=chris&difficulty=hard', /'v' is given twice/],
   ];
   for (const [query, reason] of cases) {
     const { options, error } = parseRunQuery(query);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "state/generation_state.h"
+
+// Version of the spoiler file's layout, its "format" field; raised when a
+// field changes meaning or goes away.
+constexpr int kSpoilerFormat = 1;
+
+// `text` as a JSON string (RFC 8259): quoted, with the quote, the backslash
+// and control characters escaped; UTF-8 passes as it is and each byte of an
+// invalid sequence becomes U+FFFD, so the result is always valid JSON.
+std::string jsonString(const std::string& text);
+
+// "Spoiler" + character + difficulty + ".json", e.g. "SpoilerChrisNormal.json".
+std::string spoilerFileName(const RunOptions& options);
+
+// The spoiler file of the run made from `seed`, for trackers and other tools:
+// the options, the file code, every slot, the enemy rooms and the key route,
+// as JSON with two-space indentation and LF line ends (the layout
+// JSON.stringify(value, null, 2) gives, and a last line end). Needs the
+// catalogue and the constraint tables built and the placement final.
+std::string formatSpoilerJson(const GenerationState& state, uint32_t seed);
+
+// Replaces the spoiler file in state.outputDirectory atomically. Prints
+// nothing; on failure one line goes to state.errors, any earlier file is kept,
+// and the result is false.
+bool writeSpoilerFile(GenerationState& state, uint32_t seed);
