@@ -206,7 +206,9 @@
     }
     result.hidden = false;
     document.body.dataset.state = 'done';
-    globalThis.MansionCompanion?.showRun(options, data.files);
+    // A race's placement stays unseen even by the organiser; racers follow
+    // the item list they receive through the companion's file check.
+    if (!options.race) globalThis.MansionCompanion?.showRun(options, data.files);
   }
 
   form.addEventListener('submit', (event) => {
