@@ -131,6 +131,16 @@ for dll in $dlls; do
   esac
 done
 ok "mansion-randomizer.exe needs only system DLLs: $dlls"
+# The search's AVX2 and AVX-512 loops run on Windows too. Win64 keeps the
+# stack aligned to 16 bytes only, so an aligned move of a 32- or 64-byte
+# register there would fault whenever its stack slot happens to be misaligned.
+x86_64-w64-mingw32-objdump -d build-windows/mansion-randomizer.exe > "$work/disassembly.txt"
+grep -q '%ymm' "$work/disassembly.txt" && grep -q '%zmm' "$work/disassembly.txt" ||
+  fail "mansion-randomizer.exe lacks the AVX2 or the AVX-512 search loops"
+aligned=$(grep -E 'vmov(dqa(32|64)?|ap[sd]|ntdq|ntp[sd])[[:space:]].*%[yz]mm' "$work/disassembly.txt" | head -3 || true)
+[ -z "$aligned" ] || fail "mansion-randomizer.exe has aligned 32- or 64-byte moves, which fault on a misaligned stack:
+$aligned"
+ok "mansion-randomizer.exe has the AVX2 and AVX-512 search loops and no aligned 32- or 64-byte move"
 mkdir -p "$work/bin"
 cp build-windows/mansion-randomizer.exe build-windows/hold_file.exe build-windows/create_new_file_check.exe "$work/bin/"
 hand_over "$work/bin"
@@ -184,6 +194,32 @@ check_fixed_seed --seed 4294967295 --character chris --difficulty hard --modifie
 # The key route too, of a run whose modifier 5 leaves key items out of reach,
 # searched on two threads.
 check_fixed_seed --seed 104 --character chris --difficulty hard --modifier 5 --key-route --threads 2
+
+# Every build of the search's inner loops, the AVX ones included, gives the
+# Linux build's bytes where the processor runs it, and both builds refuse the
+# same builds with the same words where it does not.
+kernel_run=(--seed 10 --character chris --difficulty hard --enemies --modifier 1,6 --threads 1)
+for kernel in plain portable avx2 avx512; do
+  linux_status=0
+  MANSION_KERNEL=$kernel "$linux_program" "${kernel_run[@]}" --output-dir "kernel-$kernel-linux" \
+    > "kernel-$kernel-linux.out" 2>&1 || linux_status=$?
+  mkdir "kernel-$kernel-windows"
+  hand_over "kernel-$kernel-windows"
+  windows_status=0
+  MANSION_KERNEL=$kernel run_wine "$exe" "${kernel_run[@]}" --output-dir "kernel-$kernel-windows" \
+    > "kernel-$kernel-windows.out" 2>&1 || windows_status=$?
+  windows_out=$(tr -d '\r' < "kernel-$kernel-windows.out")
+  [ "$linux_status" = "$windows_status" ] ||
+    fail "MANSION_KERNEL=$kernel: Linux build exit $linux_status ($(cat "kernel-$kernel-linux.out")), Windows build exit $windows_status ($windows_out)"
+  if [ "$linux_status" != 0 ]; then
+    [ "$(cat "kernel-$kernel-linux.out")" = "$windows_out" ] ||
+      fail "MANSION_KERNEL=$kernel: Linux said '$(cat "kernel-$kernel-linux.out")', Windows said '$windows_out'"
+    ok "MANSION_KERNEL=$kernel: refused alike by both builds, exit $linux_status: $windows_out"
+    continue
+  fi
+  compare_files "kernel-$kernel-linux" "kernel-$kernel-windows" "MANSION_KERNEL=$kernel, ${kernel_run[*]}"
+  ok "MANSION_KERNEL=$kernel, ${kernel_run[*]}: byte-identical to the Linux build's"
+done
 
 new_files=$work/fixed1-linux
 end_stage "a. fixed-seed runs"

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -9,6 +10,7 @@
 #include "engine/item_list_check.h"
 #include "engine/race.h"
 #include "engine/run.h"
+#include "placement/search_kernel.h"
 #include "platform/platform.h"
 #include "state/generation_state.h"
 
@@ -27,6 +29,18 @@ int main(int argc, char** argv) {
   if (commandLine.version) {
     std::cout << "mansion-randomizer " << state.version << std::endl;
     return kExitSuccess;
+  }
+  // For benchmarks, tests and processors that misbehave: the build of the
+  // search's inner loops, instead of the fastest this processor runs.
+  const char* kernel = std::getenv("MANSION_KERNEL");
+  if (kernel != nullptr && *kernel != '\0') {
+    const char* lacking = nullptr;
+    if (searchKernelNamed(kernel, lacking) == nullptr) {
+      std::cerr << "mansion-randomizer: cannot use the search kernel MANSION_KERNEL=" << kernel << ": " << lacking
+                << std::endl;
+      return kExitBadArguments;
+    }
+    state.searchKernel = kernel;
   }
   // hardware_concurrency may not know and say 0.
   state.searchThreads =

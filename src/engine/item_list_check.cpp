@@ -294,6 +294,7 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
     seeded.console = &discarded;
     seeded.errors = state.errors;
     seeded.options = options;
+    seeded.searchKernel = state.searchKernel;
     if (!generateRun(seeded, request.seed)) return kExitNoPlacement;
     const std::string expected = formatItemList(seeded);
     ItemListContents expectedContents;

@@ -166,7 +166,10 @@ bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, uin
 
 SearchTables deriveSearchTables(const GenerationState& state) {
   SearchTables tables;
-  tables.kernel = &searchKernel(searchKernelCount() - 1);
+  const char* lacking = nullptr;
+  tables.kernel = state.searchKernel.empty() ? nullptr : searchKernelNamed(state.searchKernel.c_str(), lacking);
+  // The front ends refuse a name that gives no build before any run.
+  if (tables.kernel == nullptr) tables.kernel = &searchKernel(searchKernelCount() - 1);
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const Zone zone = state.slotZones[slot];
     if (zone < 0 || zone >= kMaskBits) return tables;

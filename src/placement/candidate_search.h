@@ -41,8 +41,8 @@ struct SearchTables {
   // Zone -> the key items needed to enter it, bit k standing for keyItems[k].
   std::array<uint64_t, kMaskBits> neededKeys{};
 
-  // The build of the inner loops the search runs: the fastest this processor
-  // has, unless a test chooses another.
+  // The build of the inner loops the search runs: state.searchKernel, or the
+  // fastest this processor has.
   const SearchKernel* kernel = nullptr;
   // First pass: the unpinned items that clash in the most unpinned slots, one
   // byte lane each (kNoLane marks an unused lane), and per slot 0xff in the

@@ -395,7 +395,7 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
 
 #if defined(MANSION_KERNEL_PLAIN)
 extern const SearchKernel kSearchKernelPlain;
-const SearchKernel kSearchKernelPlain = {"plain loops", makeWords, drawIndices, clashesWhileDrawing, followDraws};
+const SearchKernel kSearchKernelPlain = {"plain", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #elif defined(MANSION_KERNEL_AVX512)
 extern const SearchKernel kSearchKernelAvx512;
 const SearchKernel kSearchKernelAvx512 = {"avx512", makeWords, drawIndices, clashesWhileDrawing, followDraws};
@@ -403,17 +403,6 @@ const SearchKernel kSearchKernelAvx512 = {"avx512", makeWords, drawIndices, clas
 extern const SearchKernel kSearchKernelAvx2;
 const SearchKernel kSearchKernelAvx2 = {"avx2", makeWords, drawIndices, clashesWhileDrawing, followDraws};
 #else
-
-namespace {
-
-const SearchKernel kSearchKernelPortable = {"portable", makeWords, drawIndices, clashesWhileDrawing, followDraws};
-
-struct AvailableKernels {
-  const SearchKernel* kernels[4];
-  int count = 0;
-};
-
-}  // namespace
 
 #if defined(MANSION_X86_KERNELS)
 extern const SearchKernel kSearchKernelPlain;
@@ -423,35 +412,76 @@ extern const SearchKernel kSearchKernelAvx512;
 
 namespace {
 
-AvailableKernels detectKernels() {
-  AvailableKernels available{};
-#if defined(MANSION_X86_KERNELS)
-  available.kernels[available.count++] = &kSearchKernelPlain;
-#endif
-  available.kernels[available.count++] = &kSearchKernelPortable;
+const SearchKernel kSearchKernelPortable = {"portable", makeWords, drawIndices, clashesWhileDrawing, followDraws};
+
+// Every build by name, slowest first: whether this program has it, and
+// whether this processor can run it.
+struct KnownKernel {
+  const char* name;
+  const SearchKernel* built;
+  bool runs;
+  const char* lacking;  // why not, when it does not run
+};
+struct KnownKernels {
+  KnownKernel kernels[4];
+  const SearchKernel* available[4];
+  int count = 0;
+};
+
+KnownKernels detectKernels() {
 #if defined(MANSION_X86_KERNELS)
   // The C runtime also checks that the system saves the wide registers.
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
-    available.kernels[available.count++] = &kSearchKernelAvx2;
-    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-        __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq")) {
-      available.kernels[available.count++] = &kSearchKernelAvx512;
-    }
-  }
+  const bool avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+  const bool avx512 = avx2 && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq");
+  const SearchKernel* plain = &kSearchKernelPlain;
+  const SearchKernel* avx2Build = &kSearchKernelAvx2;
+  const SearchKernel* avx512Build = &kSearchKernelAvx512;
+#else
+  const bool avx2 = false, avx512 = false;
+  const SearchKernel* plain = nullptr;
+  const SearchKernel* avx2Build = nullptr;
+  const SearchKernel* avx512Build = nullptr;
 #endif
-  return available;
+  KnownKernels known{{{"plain", plain, plain != nullptr, nullptr},
+                      {"portable", &kSearchKernelPortable, true, nullptr},
+                      {"avx2", avx2Build, avx2, "this processor lacks AVX2 or FMA"},
+                      {"avx512", avx512Build, avx512, "this processor lacks AVX-512 (F, BW, VL and DQ)"}},
+                     {},
+                     0};
+  for (const KnownKernel& kernel : known.kernels) {
+    if (kernel.built != nullptr && kernel.runs) known.available[known.count++] = kernel.built;
+  }
+  return known;
 }
 
-const AvailableKernels& availableKernels() {
-  static const AvailableKernels available = detectKernels();
-  return available;
+const KnownKernels& knownKernels() {
+  static const KnownKernels known = detectKernels();
+  return known;
 }
 
 }  // namespace
 
-int searchKernelCount() { return availableKernels().count; }
+int searchKernelCount() { return knownKernels().count; }
 
-const SearchKernel& searchKernel(int index) { return *availableKernels().kernels[index]; }
+const SearchKernel& searchKernel(int index) { return *knownKernels().available[index]; }
+
+const SearchKernel* searchKernelNamed(const char* name, const char*& reason) {
+  for (const KnownKernel& kernel : knownKernels().kernels) {
+    if (std::strcmp(kernel.name, name) != 0) continue;
+    if (kernel.built == nullptr) {
+      reason = "this build of the program has no such kernel";
+      return nullptr;
+    }
+    if (!kernel.runs) {
+      reason = kernel.lacking;
+      return nullptr;
+    }
+    return kernel.built;
+  }
+  reason = "no such kernel (the kernels are plain, portable, avx2 and avx512)";
+  return nullptr;
+}
 
 #endif

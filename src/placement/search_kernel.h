@@ -41,6 +41,7 @@ struct KernelTables {
 
 // One build of the loops.
 struct SearchKernel {
+  // plain, portable, avx2 or avx512: the name MANSION_KERNEL takes.
   const char* name;
   // Makes words[from] up to words[to - 1], from and to multiples of
   // kKernelChunk up to kKernelWords.
@@ -65,3 +66,8 @@ struct SearchKernel {
 // them. Never empty; the search runs the last.
 int searchKernelCount();
 const SearchKernel& searchKernel(int index);
+
+// The build called `name` (plain, portable, avx2 or avx512) when this program
+// has it and this processor can run it; otherwise nullptr, with `reason`
+// (a string literal) saying what is missing.
+const SearchKernel* searchKernelNamed(const char* name, const char*& reason);

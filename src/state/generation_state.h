@@ -70,6 +70,10 @@ struct GenerationState {
   // Threads the search for a placement may use; 1 searches on the calling
   // thread alone and starts none. The result is the same for every count.
   int searchThreads = 1;
+  // The build of the search's inner loops by name (plain, portable, avx2,
+  // avx512), which the player may set for a processor that misbehaves; empty
+  // for the fastest this processor runs. Every build gives the same result.
+  std::string searchKernel;
 
   EnemyRoomTable enemyRoomTable;
 
