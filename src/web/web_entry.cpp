@@ -88,10 +88,10 @@ bool emptyRunFolder(GenerationState& state) {
   return prepareOutputDirectory(state, kRunFolder);
 }
 
-// Blocks per task: tens of milliseconds of search for Chris, so passing a
+// Blocks per task: about ten milliseconds of search for Chris, so passing a
 // task to a worker and back costs little, and a worker that searches on after
 // an earlier block has passed wastes little.
-constexpr int32_t kBlocksPerTask = 32;
+constexpr int32_t kBlocksPerTask = 16;
 
 // What a worker sends back: the outcome and, when a block passed, its
 // candidate.

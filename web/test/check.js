@@ -33,7 +33,7 @@ const kMatrix = [
 // is still going when the progress line appears.
 const kLongRun = { seed: 546, chris: true, hard: true, enemies: false, modifiers: [] };
 
-// A Chris Hard seed of 644443 attempts: twenty tasks of the search, shared out
+// A Chris Hard seed of 644443 attempts: forty tasks of the search, shared out
 // among the workers.
 const kWorkerRun = { seed: 12, chris: true, hard: true, enemies: false, modifiers: [] };
 
