@@ -164,13 +164,16 @@
       try {
         mansion = await loadEngine();
       } catch (error) {
+        if (stopped) return;
         current = null;
         onMessage({ type: 'failed', text: `The generator could not be loaded: ${error}` });
         return;
       }
+      if (stopped) return;
       setWorkerCount(workerCount);
       const slots = workers.slice();
-      const started = await Promise.all(slots.map((slot) => slot.ready));
+      // A worker that failed after it was ready (while idle) counts as failed.
+      const started = (await Promise.all(slots.map((slot) => slot.ready))).map((ready, i) => ready && !slots[i].failure);
       if (stopped) return;
 
       let handle = 0;

@@ -26,7 +26,7 @@
 
 namespace {
 
-// What a report is, as the worker's onRunEvent reads it.
+// What a report is, as the page's onRunEvent (search-pool.js) reads it.
 enum RunEventKind { kEventLine = 0, kEventError = 1, kEventProgress = 2, kEventSeed = 3 };
 
 // clang-format off
@@ -111,12 +111,6 @@ void setOptions(RunOptions& options, int chris, int hard, int enemies, int modif
   }
 }
 
-// Swallows what a searcher would print: the run's lines come from the run.
-class SilentBuffer : public std::streambuf {
- protected:
-  int_type overflow(int_type c) override { return traits_type::not_eof(c); }
-};
-
 }  // namespace
 
 // One run made on the page's thread.
@@ -138,8 +132,9 @@ struct WebRun {
 
 // A worker's own copy of the run's tables.
 struct WebSearcher {
-  SilentBuffer silentBuffer;
-  std::ostream silent{&silentBuffer};
+  // Without a buffer it takes and drops everything: the run's lines come
+  // from the run alone.
+  std::ostream silent{nullptr};
   GenerationState state;
   SearchTables tables;
   BlockTask task;  // where the page copies a task
@@ -181,8 +176,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE WebRun* webBeginRun(int hasSeed, uint32_t seed, 
 // The run's seed, for the searchers.
 extern "C" EMSCRIPTEN_KEEPALIVE uint32_t webRunSeed(const WebRun* run) { return run->seed; }
 
-// Sizes of a task and of a result, the bytes the page copies.
+// The size of a task, the bytes the page copies from the run to a searcher.
 extern "C" EMSCRIPTEN_KEEPALIVE int webTaskBytes() { return static_cast<int>(sizeof(BlockTask)); }
+// The size of a result, the bytes the page copies from a searcher to the run.
 extern "C" EMSCRIPTEN_KEEPALIVE int webResultBytes() { return static_cast<int>(sizeof(TaskResult)); }
 
 // The next task for a searcher, or null when every block that can still
@@ -215,6 +211,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webFinishRun(WebRun* run) {
   return finishGeneration(state, found);
 }
 
+// Frees a run, ended or cancelled.
 extern "C" EMSCRIPTEN_KEEPALIVE void webEndRun(WebRun* run) { delete run; }
 
 // A searcher for the run of `seed` and these options (as webBeginRun takes
@@ -245,5 +242,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE const TaskResult* webSearchTask(WebSearcher* sea
   return &result;
 }
 
+// Frees a searcher when its run is over.
 extern "C" EMSCRIPTEN_KEEPALIVE void webEndSearcher(WebSearcher* searcher) { delete searcher; }
 
