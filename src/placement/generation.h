@@ -29,8 +29,8 @@ bool generatePlacement(GenerationState& state, const ProgressTiming& timing = Pr
 // smart terminal only.
 struct ProgressLine {
   bool enabled = false;
-  std::chrono::steady_clock::time_point nextUpdate;
-  std::chrono::steady_clock::duration interval;
+  std::chrono::steady_clock::time_point nextUpdate{};
+  std::chrono::steady_clock::duration interval{};
   size_t shownWidth = 0;  // 0 while nothing is on the screen
   int64_t shownCount = 0;
 };

@@ -8,10 +8,55 @@
 // every setting three times and keeps each seed's best time, for a machine
 // that others share.
 // The page's time is from the start of a run (its workers already loaded) to
-// its files; the console program's is its whole process, start to exit.
+// its files; the console program's is its whole process, start to exit. On
+// Linux the processor time of each setting is added up as well (the whole
+// browser's for the page, over the whole exchange with it), which tells a
+// shared machine's missing cores from work the page wastes.
 'use strict';
 
+const fs = require('node:fs');
 const { settings, startBrowser, runNative, waitForState } = require('./harness.js');
+
+// Processor time in ms that the processes under `rootPid` (or, with
+// `children`, the finished children of this process) have used so far; 0
+// where /proc cannot tell.
+function cpuMs(rootPid, children = false) {
+  const ticksToMs = 10; // Linux counts in ticks of 1/100 s
+  const fieldsOf = (pid) => {
+    const stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+    return stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+  };
+  try {
+    if (children) {
+      const fields = fieldsOf('self');
+      return (Number(fields[13]) + Number(fields[14])) * ticksToMs;
+    }
+    const parents = new Map();
+    const ticks = new Map();
+    for (const entry of fs.readdirSync('/proc')) {
+      if (!/^[0-9]+$/.test(entry)) continue;
+      try {
+        const fields = fieldsOf(entry);
+        parents.set(Number(entry), Number(fields[1]));
+        ticks.set(Number(entry), Number(fields[11]) + Number(fields[12]));
+      } catch {
+        // the process ended meanwhile
+      }
+    }
+    let total = 0;
+    for (const [pid, used] of ticks) {
+      for (let ancestor = pid; ancestor > 1; ancestor = parents.get(ancestor) || 0) {
+        if (ancestor === rootPid) {
+          total += used;
+          break;
+        }
+      }
+    }
+    return total * ticksToMs;
+  } catch {
+    return 0;
+  }
+}
 
 function chrisHard(seed) {
   return { seed, chris: true, hard: true, enemies: false, modifiers: [] };
@@ -61,7 +106,14 @@ async function main() {
     : longestSeeds(config, first, last, Number(process.env.LONGEST || 20));
   const session = await startBrowser(config);
   const best = new Map(); // "seed/setting" -> best ms
+  const cpu = new Map(); // setting -> processor ms over all rounds
   const attempts = new Map();
+  const browserPid = session.browser.process().pid;
+  const wall = new Map(); // setting -> ms over all rounds
+  const addCpu = (key, cpuUsed, ms) => {
+    cpu.set(key, (cpu.get(key) || 0) + cpuUsed);
+    wall.set(key, (wall.get(key) || 0) + ms);
+  };
   let workerCounts;
   try {
     const page = await session.browser.newPage();
@@ -71,11 +123,16 @@ async function main() {
     workerCounts = process.env.WORKERS ? process.env.WORKERS.split(',').map(Number) : [...new Set([1, allWorkers])];
     for (let round = 0; round < repeats; round += 1) {
       for (const seed of seeds) {
+        const nativeCpu = cpuMs(0, true);
         const native = runNative(config, chrisHard(seed));
+        addCpu('console', cpuMs(0, true) - nativeCpu, native.ms);
         attempts.set(seed, attemptsOf(native.stdout));
         keepBest(best, `${seed}/console`, native.ms);
         for (const workers of workerCounts) {
+          const pageCpu = cpuMs(browserPid);
+          const pageStarted = process.hrtime.bigint();
           const run = await pageRun(page, seed, workers);
+          addCpu(`${workers}`, cpuMs(browserPid) - pageCpu, Number(process.hrtime.bigint() - pageStarted) / 1e6);
           if (run.attempts !== attempts.get(seed)) {
             throw new Error(`seed ${seed}: the page took ${run.attempts} attempts on ${workers} workers, ` +
               `the console program ${attempts.get(seed)}`);
@@ -113,6 +170,10 @@ async function main() {
       `${(totals.get(`${workerCounts[0]}`) / ms).toFixed(2)} times as fast as on ${workerCounts[0]}, ` +
       `${(ms / totals.get('console')).toFixed(2)} times the console program's time`);
   }
+  const rounds = repeats === 1 ? '' : ` (mean of ${repeats} rounds)`;
+  console.log(`processor time${rounds}: ` + settingsShown.map((key) =>
+    `${key === 'console' ? 'console program' : `page on ${key}`} ${(cpu.get(key) / repeats / 1000).toFixed(1)} s, ` +
+    `${(cpu.get(key) / wall.get(key)).toFixed(2)} cores busy`).join('; '));
 }
 
 main().catch((error) => {
