@@ -1,5 +1,6 @@
 // The page: reads the options from the form or the link, runs the generator
-// in a worker, and shows its console lines, progress and files.
+// (search-pool.js: the page's engine and its workers), and shows its console
+// lines, progress and files.
 'use strict';
 
 (function () {
@@ -11,6 +12,7 @@
   const raceBox = document.getElementById('race');
   const seedShown = document.getElementById('seed-shown');
   const fileCode = document.getElementById('file-code');
+  const threadsField = document.getElementById('threads');
   const generateButton = document.getElementById('generate');
   const cancelButton = document.getElementById('cancel');
   const message = document.getElementById('message');
@@ -29,7 +31,11 @@
   const kSimdProbe = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1,
     8, 0, 65, 0, 253, 15, 253, 98, 11]);
 
-  let worker = null;
+  // Workers searching side by side: one per core, up to eight, unless the
+  // Threads field says otherwise. Links do not carry it.
+  const kMaxThreads = 16;
+  const defaultThreads = Math.max(1, Math.min(Number(navigator.hardwareConcurrency) || 1, 8));
+  const search = globalThis.MansionSearch.createSearch((data) => onWorkerMessage(data));
   let running = null; // the options of the run in progress
   let fileUrls = [];
 
@@ -72,19 +78,14 @@
     seedField.disabled = options.race;
   }
 
-  function startWorker() {
-    worker = new Worker('worker.js');
-    worker.onmessage = (event) => onWorkerMessage(event.data);
-    worker.onerror = (event) => {
-      event.preventDefault();
-      workerFailed(`The generator stopped: ${event.message || 'unknown error'}`);
-    };
+  // The number in the Threads field, or null when it is none from 1 to 16.
+  function readThreads() {
+    const text = threadsField.value.trim();
+    const threads = /^[0-9]{1,2}$/.test(text) ? Number(text) : 0;
+    return threads >= 1 && threads <= kMaxThreads ? threads : null;
   }
 
-  // The next run gets a fresh worker.
   function workerFailed(text) {
-    worker.terminate();
-    worker = null;
     finishRun();
     showMessage(text);
     document.body.dataset.state = 'failed';
@@ -102,6 +103,11 @@
 
   function generate(options) {
     if (running) return;
+    const threads = readThreads();
+    if (threads === null) {
+      showMessage(`Threads must be a whole number from 1 to ${kMaxThreads}.`);
+      return;
+    }
     showMessage('');
     clearFiles();
     running = options;
@@ -112,8 +118,7 @@
     generateButton.disabled = true;
     cancelButton.disabled = false;
     document.body.dataset.state = 'running';
-    if (!worker) startWorker();
-    worker.postMessage({
+    search.run({
       hasSeed: options.seed !== null,
       seed: options.seed === null ? 0 : options.seed,
       chris: options.chris,
@@ -121,7 +126,7 @@
       enemies: options.enemies,
       modifiers: options.modifiers,
       race: options.race,
-    });
+    }, threads);
   }
 
   function finishRun() {
@@ -132,15 +137,13 @@
   }
 
   function cancel() {
-    if (!running || !worker) return;
-    // The search loop never yields, so ending the worker is the only way to
-    // stop it; the next run gets a fresh one.
-    worker.terminate();
-    worker = null;
+    if (!running) return;
+    // The workers' search loops never yield, so ending the workers is the only
+    // way to stop them; the next run starts new ones.
+    search.cancel();
     finishRun();
     appendConsoleLine('Cancelled.');
     document.body.dataset.state = 'cancelled';
-    startWorker();
   }
 
   function appendConsoleLine(text) {
@@ -163,6 +166,9 @@
         break;
       case 'fileCode':
         fileCode.textContent = data.text;
+        break;
+      case 'note':
+        showMessage(data.text);
         break;
       case 'failed':
         workerFailed(data.text);
@@ -233,7 +239,9 @@
     document.body.dataset.state = 'no-simd';
     return;
   }
-  startWorker();
+  threadsField.value = String(defaultThreads);
+  // Loads the workers while the page is read.
+  search.setWorkerCount(defaultThreads);
   const { options, error } = parseRunQuery(location.search);
   if (error) {
     showMessage(error);

@@ -55,14 +55,21 @@ bool prepareOutputDirectory(GenerationState& state, const std::string& directory
   return true;
 }
 
-bool generateRun(GenerationState& state, uint32_t seed) {
+void prepareGeneration(GenerationState& state, uint32_t seed) {
   state.random.reseed(seed);
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   // The enemy draws come first, so switching the randomizer on changes the
   // placement a seed gives.
   if (state.options.enemyRandomizer) randomizeEnemies(state);
-  if (!generatePlacement(state)) {
+}
+
+namespace {
+
+// The generation after the search: reports a search that found nothing, or
+// applies the modifiers to the accepted placement.
+bool completeGeneration(GenerationState& state, bool found) {
+  if (!found) {
     *state.errors << "cannot generate ItemList for " << characterName(state.options) << " on "
                   << difficultyName(state.options) << " Difficulty: no valid sequence found in "
                   << state.attemptCount << " attempts; nothing was written" << std::endl;
@@ -72,11 +79,15 @@ bool generateRun(GenerationState& state, uint32_t seed) {
   return true;
 }
 
-int runGeneration(GenerationState& state, uint32_t seed) {
-  // Before the search, so a long run shows how to share it at once; a race
-  // keeps its seed secret, since whoever knew it could make the cheat sheet.
-  if (!state.raceMode) printLine(state, seedLine(state.options, seed));
-  if (!generateRun(state, seed)) return kExitNoPlacement;
+}  // namespace
+
+bool generateRun(GenerationState& state, uint32_t seed) {
+  prepareGeneration(state, seed);
+  return completeGeneration(state, generatePlacement(state));
+}
+
+int finishGeneration(GenerationState& state, uint32_t seed, bool found) {
+  if (!completeGeneration(state, found)) return kExitNoPlacement;
   // A cheat sheet without its item list would describe a different game, so a
   // failed item list ends the run.
   if (!writeItemListFile(state)) return kExitWriteFailed;
@@ -87,4 +98,12 @@ int runGeneration(GenerationState& state, uint32_t seed) {
   }
   printLine(state, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
   return kExitSuccess;
+}
+
+int runGeneration(GenerationState& state, uint32_t seed) {
+  // Before the search, so a long run shows how to share it at once; a race
+  // keeps its seed secret, since whoever knew it could make the cheat sheet.
+  if (!state.raceMode) printLine(state, seedLine(state.options, seed));
+  prepareGeneration(state, seed);
+  return finishGeneration(state, seed, generatePlacement(state));
 }

@@ -34,6 +34,15 @@ uint32_t clockSeed();
 // empty name keeps the current folder. Reports a failure on state.errors.
 bool prepareOutputDirectory(GenerationState& state, const std::string& directory);
 
+// Everything of a run before the search for a placement: seeds the generator,
+// builds the catalogue and tables and assigns the enemies.
+void prepareGeneration(GenerationState& state, uint32_t seed);
+
+// The rest of a run of `seed` once its search has ended, `found` telling
+// whether it accepted a placement: as runGeneration from there on, with its
+// exit status. For front ends that search elsewhere (the web page's workers).
+int finishGeneration(GenerationState& state, uint32_t seed, bool found);
+
 // The generation of a run without its files: seeds the generator, builds the
 // catalogue and tables, assigns the enemies, finds a placement and applies the
 // modifiers. Returns false after reporting on state.errors a generation that

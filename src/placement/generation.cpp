@@ -18,27 +18,6 @@ using Clock = std::chrono::steady_clock;
 // second.
 constexpr int32_t kAttemptsPerClockCheck = 4096;
 
-// The one-line attempt counter that a long generation rewrites in place.
-struct ProgressLine {
-  bool enabled;
-  Clock::time_point nextUpdate;
-  Clock::duration interval;
-  size_t shownWidth = 0;  // 0 while nothing is on the screen
-  int64_t shownCount = 0;
-};
-
-void showProgress(GenerationState& state, ProgressLine& line, int64_t attemptsSoFar) {
-  if (!line.enabled || attemptsSoFar <= line.shownCount) return;
-  const Clock::time_point now = Clock::now();
-  if (now < line.nextUpdate) return;
-  line.nextUpdate = now + line.interval;
-  line.shownCount = attemptsSoFar;
-  // The count only grows, so each text covers the one before it.
-  const std::string text = "Searching... " + std::to_string(attemptsSoFar) + " attempts so far";
-  *state.console << '\r' << text << std::flush;
-  line.shownWidth = text.size();
-}
-
 void eraseProgress(GenerationState& state, ProgressLine& line) {
   if (line.shownWidth == 0) return;
   *state.console << '\r' << std::string(line.shownWidth, ' ') << '\r' << std::flush;
@@ -60,17 +39,43 @@ bool drawCandidates(GenerationState& state, const SearchTables& tables, int32_t 
 
 }  // namespace
 
+ProgressLine startProgressLine(const GenerationState& state, const ProgressTiming& timing) {
+  ProgressLine line;
+  line.enabled = state.smartTerminal;
+  line.nextUpdate = Clock::now() + timing.delay;
+  line.interval = timing.interval;
+  return line;
+}
+
+void showProgress(GenerationState& state, ProgressLine& line, int64_t attemptsSoFar) {
+  if (!line.enabled || attemptsSoFar <= line.shownCount) return;
+  const Clock::time_point now = Clock::now();
+  if (now < line.nextUpdate) return;
+  line.nextUpdate = now + line.interval;
+  line.shownCount = attemptsSoFar;
+  // The count only grows, so each text covers the one before it.
+  const std::string text = "Searching... " + std::to_string(attemptsSoFar) + " attempts so far";
+  *state.console << '\r' << text << std::flush;
+  line.shownWidth = text.size();
+}
+
+bool acceptBlockSearch(GenerationState& state, BlockLedger& ledger, ProgressLine& progress) {
+  eraseProgress(state, progress);
+  if (!finishBlockSearch(state, ledger)) return false;
+  validatePlacement(state);
+  return true;
+}
+
 bool generatePlacement(GenerationState& state, const ProgressTiming& timing) {
   const SearchTables tables = deriveSearchTables(state);
-  ProgressLine progress{state.smartTerminal, Clock::now() + timing.delay, timing.interval};
+  ProgressLine progress = startProgressLine(state, timing);
   if (tables.usable && state.searchThreads > 1 && !state.placementValid) {
-    const bool found = searchCandidatesInParallel(state, tables, state.attemptLimit - state.attemptCount,
-                                                  state.searchThreads,
-                                                  [&](int64_t attempts) { showProgress(state, progress, attempts); });
-    eraseProgress(state, progress);
-    if (!found) return false;
-    validatePlacement(state);
-    return true;
+    BlockLedger ledger;
+    startBlockSearch(ledger, state.random, state.attemptLimit - state.attemptCount);
+    const int64_t before = state.attemptCount;
+    searchBlocksOnThreads(ledger, tables, state.searchThreads,
+                          [&](int64_t knownToFail) { showProgress(state, progress, before + knownToFail); });
+    return acceptBlockSearch(state, ledger, progress);
   }
   while (!state.placementValid) {
     const int64_t left = state.attemptLimit - state.attemptCount;

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 
+#include "placement/parallel_search.h"
 #include "state/generation_state.h"
 
 // When the progress line of a long generation first appears and how often it
@@ -21,3 +24,26 @@ struct ProgressTiming {
 // state.searchThreads above 1 the candidates are searched on that many
 // threads, with the same result.
 bool generatePlacement(GenerationState& state, const ProgressTiming& timing = ProgressTiming());
+
+// The one-line attempt counter that a long generation rewrites in place, on a
+// smart terminal only.
+struct ProgressLine {
+  bool enabled = false;
+  std::chrono::steady_clock::time_point nextUpdate{};
+  std::chrono::steady_clock::duration interval{};
+  size_t shownWidth = 0;  // 0 while nothing is on the screen
+  int64_t shownCount = 0;
+};
+
+// A progress line for a generation starting now.
+ProgressLine startProgressLine(const GenerationState& state, const ProgressTiming& timing = ProgressTiming());
+
+// Shows "Searching... N attempts so far" when the line is due and the count
+// has grown since it was last shown.
+void showProgress(GenerationState& state, ProgressLine& line, int64_t attemptsSoFar);
+
+// The end of a search over blocks, on this thread or elsewhere: erases the
+// progress line and accepts the ledger's answer through the checks as
+// written, which print the two lines. False, with nothing printed, when no
+// candidate passed.
+bool acceptBlockSearch(GenerationState& state, BlockLedger& ledger, ProgressLine& progress);

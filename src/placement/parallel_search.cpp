@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <limits>
 #include <mutex>
-#include <set>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -14,76 +12,127 @@ namespace {
 // Candidates between two looks whether an earlier block has already passed,
 // which makes the rest of this block useless.
 constexpr int32_t kAttemptsPerLook = 256;
-constexpr int64_t kNoBlock = std::numeric_limits<int64_t>::max();
 
-// What the threads share; everything but passingBlock under `mutex`.
-struct SharedSearch {
-  SharedSearch(const SearchTables& searchTables, const CRandom& start, int64_t attempts)
-      : tables(searchTables), total(attempts), blockJump(makeJump(uint64_t{kParallelBlockAttempts} * kSlotCount)),
-        nextStart(start) {}
+// A ledger shared by threads: everything under `mutex`, and the earliest
+// passing block also outside it, read without the lock to give up later
+// blocks early.
+struct SharedLedger {
+  SharedLedger(BlockLedger& blockLedger, const SearchTables& searchTables)
+      : ledger(blockLedger), tables(searchTables), passingBlock(blockLedger.passingBlock) {}
 
+  BlockLedger& ledger;
   const SearchTables& tables;
-  const int64_t total;
-  const CRandomJump blockJump;
-
   std::mutex mutex;
-  int64_t nextBlock = 0;
-  CRandom nextStart;  // the generator where nextBlock starts
-  // Blocks before finishedBlocks are all searched; those after it that are
-  // searched already wait in finishedAhead.
-  int64_t finishedBlocks = 0;
-  std::set<int64_t> finishedAhead;
-  // The earliest block with a passing candidate so far, read without the lock
-  // to give up later blocks early.
-  std::atomic<int64_t> passingBlock{kNoBlock};
-  int32_t passingAttempts = 0;  // within passingBlock, the passing one included
-  CRandom afterPassing;
-  Placement passing;
+  std::atomic<int64_t> passingBlock;
 };
 
 // Searches the next block not handed out yet; false when none is left.
-bool searchNextBlock(SharedSearch& shared) {
-  int64_t block;
-  CRandom random;
+bool searchNextBlock(SharedLedger& shared) {
+  BlockTask task;
   {
     std::lock_guard<std::mutex> lock(shared.mutex);
-    block = shared.nextBlock;
-    if (block * kParallelBlockAttempts >= shared.total || block > shared.passingBlock.load()) return false;
-    ++shared.nextBlock;
-    random = shared.nextStart;
-    jump(shared.nextStart, shared.blockJump);
+    if (!takeBlockTask(shared.ledger, 1, task)) return false;
   }
-  const int64_t first = block * kParallelBlockAttempts;
-  const int32_t size = static_cast<int32_t>(std::min<int64_t>(kParallelBlockAttempts, shared.total - first));
   Placement placement;
-  int32_t searched = 0;
-  bool found = false;
-  while (searched < size && !found && shared.passingBlock.load(std::memory_order_relaxed) > block) {
-    const SearchOutcome outcome =
-        searchFrom(shared.tables, random, std::min(kAttemptsPerLook, size - searched), placement);
-    searched += outcome.attempts;
-    found = outcome.found;
-  }
+  const TaskOutcome outcome = searchBlockTask(shared.tables, task, placement, [&shared](int64_t block) {
+    return shared.passingBlock.load(std::memory_order_relaxed) < block;
+  });
   std::lock_guard<std::mutex> lock(shared.mutex);
-  if (found && block < shared.passingBlock.load()) {
-    shared.passingBlock.store(block);
-    shared.passingAttempts = searched;
-    shared.afterPassing = random;
-    shared.passing.swap(placement);
-  }
-  shared.finishedAhead.insert(block);
-  while (!shared.finishedAhead.empty() && *shared.finishedAhead.begin() == shared.finishedBlocks) {
-    shared.finishedAhead.erase(shared.finishedAhead.begin());
-    ++shared.finishedBlocks;
-  }
+  recordTaskOutcome(shared.ledger, outcome, placement);
+  shared.passingBlock.store(shared.ledger.passingBlock);
   return true;
 }
 
 }  // namespace
 
-bool searchCandidatesInParallel(GenerationState& state, const SearchTables& tables, int64_t maxAttempts,
-                                int threads, const std::function<void(int64_t attemptsSoFar)>& progress) {
-  SharedSearch shared(tables, state.random, std::max<int64_t>(maxAttempts, 0));
+void startBlockSearch(BlockLedger& ledger, const CRandom& start, int64_t maxAttempts) {
+  ledger = BlockLedger();
+  ledger.total = std::max<int64_t>(maxAttempts, 0);
+  ledger.blockJump = makeJump(uint64_t{kParallelBlockAttempts} * kSlotCount);
+  ledger.nextStart = start;
+}
+
+bool takeBlockTask(BlockLedger& ledger, int32_t maxBlocks, BlockTask& task) {
+  const int64_t first = ledger.nextBlock;
+  const int64_t firstAttempt = first * kParallelBlockAttempts;
+  // Blocks after a passing one cannot change the answer.
+  if (firstAttempt >= ledger.total || first > ledger.passingBlock || maxBlocks < 1) return false;
+  const int64_t attemptsLeft = ledger.total - firstAttempt;
+  const int64_t blocksLeft = (attemptsLeft + kParallelBlockAttempts - 1) / kParallelBlockAttempts;
+  task.firstBlock = first;
+  task.blockCount = static_cast<int32_t>(std::min<int64_t>(maxBlocks, blocksLeft));
+  task.attempts =
+      static_cast<int32_t>(std::min<int64_t>(int64_t{task.blockCount} * kParallelBlockAttempts, attemptsLeft));
+  task.start = ledger.nextStart;
+  for (int32_t i = 0; i < task.blockCount; ++i) jump(ledger.nextStart, ledger.blockJump);
+  ledger.nextBlock += task.blockCount;
+  return true;
+}
+
+TaskOutcome searchBlockTask(const SearchTables& tables, const BlockTask& task, Placement& passing,
+                            const std::function<bool(int64_t block)>& earlierPassed) {
+  TaskOutcome outcome;
+  outcome.firstBlock = task.firstBlock;
+  outcome.blockCount = task.blockCount;
+  // A block searched in full leaves the generator where the next one starts.
+  CRandom random = task.start;
+  int32_t attemptsLeft = task.attempts;
+  for (int32_t i = 0; i < task.blockCount && attemptsLeft > 0; ++i) {
+    const int64_t block = task.firstBlock + i;
+    const int32_t size = std::min(kParallelBlockAttempts, attemptsLeft);
+    attemptsLeft -= size;
+    int32_t searched = 0;
+    while (searched < size) {
+      if (earlierPassed(block)) return outcome;
+      const SearchOutcome look = searchFrom(tables, random, std::min(kAttemptsPerLook, size - searched), passing);
+      searched += look.attempts;
+      if (look.found) {
+        outcome.found = true;
+        outcome.passingBlock = block;
+        outcome.passingAttempts = searched;
+        outcome.afterPassing = random;
+        return outcome;
+      }
+    }
+  }
+  return outcome;
+}
+
+void recordTaskOutcome(BlockLedger& ledger, const TaskOutcome& outcome, Placement& passing) {
+  if (outcome.found && outcome.passingBlock < ledger.passingBlock) {
+    ledger.passingBlock = outcome.passingBlock;
+    ledger.passingAttempts = outcome.passingAttempts;
+    ledger.afterPassing = outcome.afterPassing;
+    ledger.passing.swap(passing);
+  }
+  // Blocks a task left unsearched lie after a passing one and count as done.
+  if (outcome.blockCount > 0) ledger.finishedAhead[outcome.firstBlock] = outcome.firstBlock + outcome.blockCount;
+  while (!ledger.finishedAhead.empty() && ledger.finishedAhead.begin()->first == ledger.finishedBlocks) {
+    ledger.finishedBlocks = ledger.finishedAhead.begin()->second;
+    ledger.finishedAhead.erase(ledger.finishedAhead.begin());
+  }
+}
+
+int64_t attemptsKnownToFail(const BlockLedger& ledger) {
+  return std::min(std::min(ledger.finishedBlocks, ledger.passingBlock) * kParallelBlockAttempts, ledger.total);
+}
+
+bool finishBlockSearch(GenerationState& state, BlockLedger& ledger) {
+  // Every block before the passing one has been searched in full.
+  if (ledger.passingBlock == kNoPassingBlock) {
+    state.attemptCount += ledger.total;
+    state.random.skip(static_cast<uint64_t>(ledger.total) * kSlotCount);
+    return false;
+  }
+  state.attemptCount += ledger.passingBlock * kParallelBlockAttempts + ledger.passingAttempts;
+  state.random = ledger.afterPassing;
+  state.placement.swap(ledger.passing);
+  return true;
+}
+
+void searchBlocksOnThreads(BlockLedger& ledger, const SearchTables& tables, int threads,
+                           const std::function<void(int64_t knownToFail)>& progress) {
+  SharedLedger shared(ledger, tables);
   std::vector<std::thread> helpers;
   for (int i = 1; i < threads; ++i) {
     try {
@@ -96,24 +145,21 @@ bool searchCandidatesInParallel(GenerationState& state, const SearchTables& tabl
     }
   }
   while (searchNextBlock(shared)) {
-    int64_t failedSoFar;
+    int64_t knownToFail;
     {
       std::lock_guard<std::mutex> lock(shared.mutex);
-      failedSoFar = std::min(shared.finishedBlocks, shared.passingBlock.load()) * kParallelBlockAttempts;
+      knownToFail = attemptsKnownToFail(ledger);
     }
-    progress(state.attemptCount + std::min(failedSoFar, shared.total));
+    progress(knownToFail);
   }
   for (std::thread& helper : helpers) helper.join();
+}
 
-  // Every block before the passing one has been searched in full.
-  const int64_t block = shared.passingBlock.load();
-  if (block == kNoBlock) {
-    state.attemptCount += shared.total;
-    state.random.skip(static_cast<uint64_t>(shared.total) * kSlotCount);
-    return false;
-  }
-  state.attemptCount += block * kParallelBlockAttempts + shared.passingAttempts;
-  state.random = shared.afterPassing;
-  state.placement.swap(shared.passing);
-  return true;
+bool searchCandidatesInParallel(GenerationState& state, const SearchTables& tables, int64_t maxAttempts,
+                                int threads, const std::function<void(int64_t attemptsSoFar)>& progress) {
+  BlockLedger ledger;
+  startBlockSearch(ledger, state.random, maxAttempts);
+  const int64_t before = state.attemptCount;
+  searchBlocksOnThreads(ledger, tables, threads, [&](int64_t knownToFail) { progress(before + knownToFail); });
+  return finishBlockSearch(state, ledger);
 }

@@ -1,10 +1,16 @@
-// Entry point of the web generator: the page's worker calls webGenerate, which
-// runs the same engine as the console program into a folder of the in-memory
-// file system and reports the run's console lines and progress to the worker
-// as they happen. The worker then reads the files from that folder.
+// Entry points of the web generator. The page makes a run on its own thread
+// through webBeginRun ... webEndRun, which print the run's console lines and
+// progress and write its files into a folder of the in-memory file system;
+// the page then reads the files from that folder. The candidates are searched
+// meanwhile by the page's workers, each with a searcher of its own
+// (webStartSearcher, webSearchTask): the run hands out tasks of consecutive
+// blocks and takes back what came of them, both as plain bytes, since the
+// workers share no memory with the page. Blocks, jumps and the earliest
+// passing block are those of the console program's parallel search.
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <ostream>
@@ -15,11 +21,14 @@
 #include "engine/run.h"
 #include "output/file_code.h"
 #include "output/item_list.h"
+#include "placement/candidate_search.h"
+#include "placement/generation.h"
+#include "placement/parallel_search.h"
 #include "state/generation_state.h"
 
 namespace {
 
-// What a report is, as the worker's onRunEvent reads it.
+// What a report is, as the page's onRunEvent (search-pool.js) reads it.
 enum RunEventKind { kEventLine = 0, kEventError = 1, kEventProgress = 2, kEventSeed = 3, kEventFileCode = 4 };
 
 // clang-format off
@@ -81,51 +90,176 @@ bool emptyRunFolder(GenerationState& state) {
   return prepareOutputDirectory(state, kRunFolder);
 }
 
+// Blocks per task: about ten milliseconds of search for Chris, so passing a
+// task to a worker and back costs little, and a worker that searches on after
+// an earlier block has passed wastes little.
+constexpr int32_t kBlocksPerTask = 16;
+
+// What a worker sends back: the outcome and, when a block passed, its
+// candidate.
+struct TaskResult {
+  TaskOutcome outcome;
+  int32_t passing[kSlotCount];
+};
+
+// Sets the options of a run from the page's numbers; `modifiers` has bit n-1
+// set for modifier n.
+void setOptions(RunOptions& options, int chris, int hard, int enemies, int modifiers) {
+  options.character = chris != 0;
+  options.hardDifficulty = hard != 0;
+  options.enemyRandomizer = enemies != 0;
+  for (int number = 1; number <= kModifierCount; ++number) {
+    *modifierSwitch(options, number) = ((modifiers >> (number - 1)) & 1) != 0;
+  }
+}
+
 }  // namespace
 
-// Runs one generation with the given options into /run and returns the exit
-// status the console program would give. `modifiers` has bit n-1 set for
-// modifier n; without `hasSeed` the clock second seeds the run, as in the
-// console program. Reports the seed before the run starts, and the item
-// list's file code once the files are written. A `race` (whose secret seed
-// the worker draws) reports no seed and writes the item list alone, as
-// --race does; other runs also write the key route and the spoiler file.
-extern "C" EMSCRIPTEN_KEEPALIVE int webGenerate(int hasSeed, uint32_t seed, int chris, int hard, int enemies,
-                                                int modifiers, int race) {
+// One run made on the page's thread.
+struct WebRun {
+  ReportBuffer consoleBuffer{kEventLine};
+  ReportBuffer errorBuffer{kEventError};
+  std::ostream console{&consoleBuffer};
+  std::ostream errors{&errorBuffer};
   GenerationState state;
-  ReportBuffer consoleBuffer(kEventLine);
-  ReportBuffer errorBuffer(kEventError);
-  std::ostream console(&consoleBuffer);
-  std::ostream errors(&errorBuffer);
-  state.console = &console;
-  state.errors = &errors;
+  uint32_t seed = 0;
+  // The exit status of a run that ended before its search; -1 otherwise.
+  int endedEarly = -1;
+  SearchTables tables;
+  BlockLedger ledger;
+  ProgressLine progress;
+  BlockTask task;     // the task last handed out, which the page copies
+  TaskResult result;  // where the page copies a worker's result
+};
+
+// A worker's own copy of the run's tables.
+struct WebSearcher {
+  // Without a buffer it takes and drops everything: the run's lines come
+  // from the run alone.
+  std::ostream silent{nullptr};
+  GenerationState state;
+  SearchTables tables;
+  BlockTask task;  // where the page copies a task
+  TaskResult result;
+  Placement passing;
+};
+
+// Starts a run with the given options, its seed chosen here once (the clock
+// second without `hasSeed`, as in the console program) and reported, and
+// prints its first lines. A `race` (whose secret seed the page draws) reports
+// no seed and writes the item list alone, as --race does; other runs also
+// write the key route and the spoiler file. The page then hands out webTakeTask's tasks and
+// enters their results until no task is left, and ends with webFinishRun.
+extern "C" EMSCRIPTEN_KEEPALIVE WebRun* webBeginRun(int hasSeed, uint32_t seed, int chris, int hard, int enemies,
+                                                   int modifiers, int race) {
+  WebRun* run = new WebRun;
+  GenerationState& state = run->state;
+  state.console = &run->console;
+  state.errors = &run->errors;
   // The page shows the progress line, whatever the terminal test says.
   state.smartTerminal = true;
   // The page shows the order in which the key items can be collected.
   state.writeKeyRoute = true;
   state.writeSpoilerJson = true;
   state.raceMode = race != 0;
-
-  RunOptions& options = state.options;
-  options.character = chris != 0;
-  options.hardDifficulty = hard != 0;
-  options.enemyRandomizer = enemies != 0;
-  // Bit k - 1 of `modifiers` is modifier k.
-  for (int number = 1; number <= kModifierCount; ++number) {
-    *modifierSwitch(options, number) = ((modifiers >> (number - 1)) & 1) != 0;
-  }
-
+  setOptions(state.options, chris, hard, enemies, modifiers);
   // A race on the clock's seed could be repeated by anyone who tried the
   // seconds around its start.
   if (state.raceMode && !hasSeed) {
     *state.errors << "cannot start the race: no seed from the browser's secure random source" << std::endl;
-    return kExitBadArguments;
+    run->endedEarly = kExitBadArguments;
+    return run;
   }
-  if (!hasSeed) seed = clockSeed();
-  if (!state.raceMode) postRunEvent(kEventSeed, std::to_string(seed).c_str());
-  if (!emptyRunFolder(state)) return kExitWriteFailed;
+  run->seed = hasSeed ? seed : clockSeed();
+  if (!state.raceMode) postRunEvent(kEventSeed, std::to_string(run->seed).c_str());
+  if (!emptyRunFolder(state)) {
+    run->endedEarly = kExitWriteFailed;
+    return run;
+  }
   printLine(state, generatingLine(state.options));
-  const int status = runGeneration(state, seed);
+  // Before the search, so a long run shows how to share it at once; a race
+  // keeps its seed secret.
+  if (!state.raceMode) printLine(state, seedLine(state.options, run->seed));
+  prepareGeneration(state, run->seed);
+  run->tables = deriveSearchTables(state);
+  startBlockSearch(run->ledger, state.random, state.attemptLimit - state.attemptCount);
+  run->progress = startProgressLine(state);
+  return run;
+}
+
+// The run's seed, for the searchers.
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t webRunSeed(const WebRun* run) { return run->seed; }
+
+// The size of a task, the bytes the page copies from the run to a searcher.
+extern "C" EMSCRIPTEN_KEEPALIVE int webTaskBytes() { return static_cast<int>(sizeof(BlockTask)); }
+// The size of a result, the bytes the page copies from a searcher to the run.
+extern "C" EMSCRIPTEN_KEEPALIVE int webResultBytes() { return static_cast<int>(sizeof(TaskResult)); }
+
+// The next task for a searcher, or null when every block that can still
+// matter is handed out (none at all when the tables do not fit the search,
+// whose candidates webFinishRun then checks itself).
+extern "C" EMSCRIPTEN_KEEPALIVE const BlockTask* webTakeTask(WebRun* run) {
+  if (run->endedEarly >= 0 || !run->tables.usable) return nullptr;
+  return takeBlockTask(run->ledger, kBlocksPerTask, run->task) ? &run->task : nullptr;
+}
+
+// Where the page puts a searcher's result before webRecordResult.
+extern "C" EMSCRIPTEN_KEEPALIVE TaskResult* webResultBuffer(WebRun* run) { return &run->result; }
+
+// Enters the result in the buffer and updates the progress line.
+extern "C" EMSCRIPTEN_KEEPALIVE void webRecordResult(WebRun* run) {
+  Placement passing;
+  if (run->result.outcome.found) passing.assign(run->result.passing, run->result.passing + kSlotCount);
+  recordTaskOutcome(run->ledger, run->result.outcome, passing);
+  showProgress(run->state, run->progress, run->state.attemptCount + attemptsKnownToFail(run->ledger));
+}
+
+// Once every task handed out has its result entered: accepts the earliest
+// passing candidate, applies the modifiers and writes the files into /run;
+// returns the exit status the console program would give.
+extern "C" EMSCRIPTEN_KEEPALIVE int webFinishRun(WebRun* run) {
+  if (run->endedEarly >= 0) return run->endedEarly;
+  GenerationState& state = run->state;
+  const bool found =
+      run->tables.usable ? acceptBlockSearch(state, run->ledger, run->progress) : generatePlacement(state);
+  const int status = finishGeneration(state, run->seed, found);
+  // Once the files are written: the item list's file code, as the console
+  // prints it.
   if (status == kExitSuccess) postRunEvent(kEventFileCode, fileCode(formatItemList(state)).c_str());
   return status;
 }
+
+// Frees a run, ended or cancelled.
+extern "C" EMSCRIPTEN_KEEPALIVE void webEndRun(WebRun* run) { delete run; }
+
+// A searcher for the run of `seed` and these options (as webBeginRun takes
+// them): the same tables, built the same way.
+extern "C" EMSCRIPTEN_KEEPALIVE WebSearcher* webStartSearcher(uint32_t seed, int chris, int hard, int enemies,
+                                                             int modifiers) {
+  WebSearcher* searcher = new WebSearcher;
+  GenerationState& state = searcher->state;
+  state.console = &searcher->silent;
+  state.errors = &searcher->silent;
+  setOptions(state.options, chris, hard, enemies, modifiers);
+  prepareGeneration(state, seed);
+  searcher->tables = deriveSearchTables(state);
+  return searcher;
+}
+
+// Where the page puts a task before webSearchTask.
+extern "C" EMSCRIPTEN_KEEPALIVE BlockTask* webSearcherTask(WebSearcher* searcher) { return &searcher->task; }
+
+// Searches the task in the buffer to its first passing block; returns the
+// result for the page to copy. A searcher cannot hear of other searchers'
+// passes while it searches, so only its own pass ends a task early.
+extern "C" EMSCRIPTEN_KEEPALIVE const TaskResult* webSearchTask(WebSearcher* searcher) {
+  TaskResult& result = searcher->result;
+  result.outcome =
+      searchBlockTask(searcher->tables, searcher->task, searcher->passing, [](int64_t) { return false; });
+  if (result.outcome.found) std::copy(searcher->passing.begin(), searcher->passing.end(), result.passing);
+  return &result;
+}
+
+// Frees a searcher when its run is over.
+extern "C" EMSCRIPTEN_KEEPALIVE void webEndSearcher(WebSearcher* searcher) { delete searcher; }
+

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "catalogue/slot_catalogue.h"
@@ -70,6 +72,34 @@ struct SideBySide {
       // The validator's lookups leave the same empty lists in both tables.
       EXPECT_EQ(run.lockTable, reference.lockTable);
       EXPECT_EQ(run.unlockTable, reference.unlockTable);
+      std::vector<uint32_t> drawn;
+      for (size_t i = 0; i < after.size(); ++i) drawn.push_back(static_cast<uint32_t>(run.random.next()));
+      EXPECT_EQ(drawn, after);
+    }
+    for (bool latestFirst : {true, false}) {
+      if (!tables.usable) break;
+      // The web page's way: tasks of several blocks handed out a few at a
+      // time, each searched to its own first pass, and their outcomes entered
+      // in either order, as workers that fall behind or run ahead return them.
+      SCOPED_TRACE(latestFirst ? "tasks entered latest first" : "tasks entered earliest first");
+      GenerationState run = fast;
+      BlockLedger ledger;
+      startBlockSearch(ledger, run.random, run.attemptLimit - run.attemptCount);
+      BlockTask task;
+      for (bool more = true; more;) {
+        std::vector<std::pair<TaskOutcome, Placement>> round;
+        while (round.size() < 4 && (more = takeBlockTask(ledger, 3, task))) {
+          Placement passing;
+          const TaskOutcome outcome = searchBlockTask(tables, task, passing, [](int64_t) { return false; });
+          round.emplace_back(outcome, passing);
+        }
+        if (latestFirst) std::reverse(round.begin(), round.end());
+        for (auto& [outcome, passing] : round) recordTaskOutcome(ledger, outcome, passing);
+      }
+      EXPECT_EQ(attemptsKnownToFail(ledger), (reference.attemptCount - 1) / kParallelBlockAttempts * kParallelBlockAttempts);
+      EXPECT_TRUE(finishBlockSearch(run, ledger));
+      EXPECT_EQ(run.placement, reference.placement);
+      EXPECT_EQ(run.attemptCount, reference.attemptCount);
       std::vector<uint32_t> drawn;
       for (size_t i = 0; i < after.size(); ++i) drawn.push_back(static_cast<uint32_t>(run.random.next()));
       EXPECT_EQ(drawn, after);

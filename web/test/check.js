@@ -4,8 +4,9 @@
 // and options, and its file code with the console program's; then checks
 // that a race link offers the item list alone, that a bad link, a link of
 // another version and a missing SIMD support show their message without a
-// run, and that cancel stops a long run.
-//   WEB_DIR=build-web NATIVE=build/mansion-randomizer node check.js
+// run, that the files are the same for 1, 2 and 3 workers and when no worker
+// can start, and that cancel stops every worker.
+//   WEB_DIR=build-web/site NATIVE=build/mansion-randomizer node check.js
 'use strict';
 
 const fs = require('node:fs');
@@ -33,6 +34,14 @@ const kMatrix = [
 // A Chris Hard seed whose search takes about seven million attempts, so a run
 // is still going when the progress line appears.
 const kLongRun = { seed: 546, chris: true, hard: true, enemies: false, modifiers: [] };
+
+// A Chris Hard seed of 644443 attempts: forty tasks of the search, shared out
+// among the workers.
+const kWorkerRun = { seed: 12, chris: true, hard: true, enemies: false, modifiers: [] };
+
+const kThreadsField = '::-p-aria([name="Threads"][role="spinbutton"])';
+const kGenerateButton = '::-p-aria([name="Generate"][role="button"])';
+const kCancelButton = '::-p-aria([name="Cancel"][role="button"])';
 
 const kBadLinks = [
   '?seed=12ab&character=chris&difficulty=hard',
@@ -137,6 +146,28 @@ async function compareWithNative(config, page, options, label) {
 function sortByRunOrder(a, b) {
   const rank = (name) => ['ItemList', 'CheatSheet', 'KeyRoute', 'Spoiler'].findIndex((prefix) => name.startsWith(prefix));
   return rank(a) - rank(b);
+}
+
+// Makes the page's browser report `cores` processor cores.
+function pretendCores(page, cores) {
+  return page.evaluateOnNewDocument((count) => {
+    Object.defineProperty(navigator, 'hardwareConcurrency', { get: () => count });
+  }, cores);
+}
+
+// Opens the Advanced disclosure if it is closed and types into Threads.
+async function setThreads(page, value) {
+  if (!(await page.$(kThreadsField))) await page.locator('::-p-aria(Advanced)').click();
+  await page.locator(kThreadsField).fill(String(value));
+}
+
+// Whether the page comes to run exactly `count` workers within a few seconds.
+async function workerCountBecomes(page, count) {
+  for (let waited = 0; waited < 5000; waited += 50) {
+    if (page.workers().length === count) return true;
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+  return false;
 }
 
 async function checkLink(config, session, options) {
@@ -258,19 +289,75 @@ async function checkNoSimd(session) {
   }
 }
 
+// A link opened where the browser reports three cores runs on three workers;
+// the Threads field then sets one and two. The files are the same each time.
+async function checkWorkerCounts(config, session) {
+  const page = await session.browser.newPage();
+  try {
+    await pretendCores(page, 3);
+    await page.goto(session.baseUrl + formatRunQuery(kWorkerRun));
+    for (const workers of [3, 1, 2]) {
+      const label = `${describe(kWorkerRun)} on ${workers} workers`;
+      if (workers === 3) {
+        await page.locator('::-p-aria(Advanced)').click();
+        check(await page.$eval(kThreadsField, (field) => field.value) === '3', `${label}: Threads starts at the number of cores`);
+      } else {
+        await setThreads(page, workers);
+        await page.locator(kGenerateButton).click();
+      }
+      const state = await waitForState(page, ['done', 'failed'], kRunTimeoutMs);
+      if (check(state === 'done', `${label}: page ended in state ${state}`)) {
+        check(await workerCountBecomes(page, workers), `${label}: the page runs ${page.workers().length} workers`);
+        await compareWithNative(config, page, kWorkerRun, label);
+      }
+    }
+    for (const threads of ['0', '17', '2.5']) {
+      await setThreads(page, threads);
+      await page.locator(kGenerateButton).click();
+      const alert = await page.$eval('[role="alert"]', (element) => element.textContent);
+      check(alert === 'Threads must be a whole number from 1 to 16.' &&
+        await page.evaluate(() => document.body.dataset.state) === 'done', `Threads ${threads}: message '${alert}'`);
+    }
+  } finally {
+    await page.close();
+  }
+}
+
+// A browser that starts no worker searches on the page itself, and says so.
+async function checkWithoutWorkers(config, session) {
+  const options = { seed: 3, chris: false, hard: true, enemies: true, modifiers: [1] };
+  const page = await session.browser.newPage();
+  try {
+    await page.evaluateOnNewDocument(() => {
+      window.Worker = function Worker() {
+        throw new DOMException('workers are switched off', 'SecurityError');
+      };
+    });
+    await page.goto(session.baseUrl + formatRunQuery(options));
+    const state = await waitForState(page, ['done', 'failed'], kRunTimeoutMs);
+    if (check(state === 'done', `without workers: page ended in state ${state}`)) {
+      const alert = await page.$eval('[role="alert"]', (element) => element.textContent);
+      check(/^No worker could be started \(workers are switched off\); the search runs on the page itself/.test(alert),
+        `without workers: message '${alert}'`);
+      await compareWithNative(config, page, options, 'without workers');
+    }
+  } finally {
+    await page.close();
+  }
+}
+
 async function checkCancel(config, session) {
   const page = await session.browser.newPage();
   try {
+    await pretendCores(page, 4);
     await page.goto(session.baseUrl + formatRunQuery(kLongRun));
     await waitForState(page, ['running'], 10000);
     const searching = await page.waitForFunction(() => document.getElementById('progress').textContent, { timeout: 60000, polling: 20 })
       .then((handle) => handle.jsonValue());
     check(/^Searching\.\.\. [0-9]+ attempts so far$/.test(searching), `cancel: progress line reads '${searching}'`);
-    const [runningWorker] = page.workers();
-    const destroyed = new Promise((resolve) => page.on('workerdestroyed', (worker) => worker === runningWorker && resolve()));
-    await page.click('#cancel');
-    const stopped = await Promise.race([destroyed.then(() => true), new Promise((resolve) => setTimeout(resolve, 5000, false))]);
-    check(stopped, 'cancel: the worker running the search is ended');
+    check(page.workers().length === 4, `cancel: the run searches on ${page.workers().length} workers, not 4`);
+    await page.locator(kCancelButton).click();
+    check(await workerCountBecomes(page, 0), `cancel: ${page.workers().length} workers are still running`);
     const shown = await page.evaluate(() => ({
       state: document.body.dataset.state,
       progress: document.getElementById('progress').textContent,
@@ -307,12 +394,14 @@ async function main() {
     await checkRace(config, session);
     await checkOtherVersion(session);
     await checkNoSimd(session);
+    await checkWorkerCounts(config, session);
+    await checkWithoutWorkers(config, session);
     await checkCancel(config, session);
   } finally {
     await session.close();
   }
   console.log(`browser check: ${kMatrix.length} links, the form, ${kBadLinks.length} bad links, a race, another ` +
-    'version, no SIMD and cancel ' +
+    'version, no SIMD, 1 to 3 workers, none, and cancel ' +
     `in ${((Date.now() - started) / 1000).toFixed(1)} s`);
   console.log(`${passed} passed, ${failed} failed`);
   process.exitCode = failed === 0 ? 0 : 1;

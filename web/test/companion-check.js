@@ -3,7 +3,7 @@
 // spoiler before it is asked for, the rooms, the search, the key tracker and
 // its stored ticks, the check of received files (good, edited and hostile
 // ones) and the page at phone width.
-//   WEB_DIR=build-web NATIVE=build/mansion-randomizer node companion-check.js
+//   WEB_DIR=build-web/site NATIVE=build/mansion-randomizer node companion-check.js
 'use strict';
 
 const fs = require('node:fs');

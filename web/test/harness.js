@@ -15,12 +15,12 @@ const kChromiumFlags = [
   '--disable-background-networking', '--disable-component-update', '--disable-sync',
 ];
 
-// Settings from the environment: WEB_DIR (the built page), NATIVE (the
+// Settings from the environment: WEB_DIR (the built page, build-web/site), NATIVE (the
 // console program), CHROMIUM (the browser).
 function settings() {
   const repository = path.resolve(__dirname, '..', '..');
   return {
-    webDir: path.resolve(process.env.WEB_DIR || path.join(repository, 'build-web')),
+    webDir: path.resolve(process.env.WEB_DIR || path.join(repository, 'build-web', 'site')),
     native: path.resolve(process.env.NATIVE || path.join(repository, 'build', 'mansion-randomizer')),
     chromium: process.env.CHROMIUM || '/usr/bin/chromium',
   };

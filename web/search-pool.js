@@ -1,0 +1,289 @@
+// The page's generator: makes a run on the page's thread through the engine's
+// exports (webBeginRun ... webEndRun) while workers (worker.js) search its
+// candidates, each taking the run's tasks one after the other. The tasks,
+// what came of them and the answer are the engine's; this file only carries
+// their bytes between the run and the workers, which share no memory.
+// Loaded by the page as a plain script after mansion.js:
+//   const search = MansionSearch.createSearch(onMessage);
+//   search.setWorkerCount(n);  // starts the workers ahead of a run
+//   search.run({ hasSeed, seed, chris, hard, enemies, modifiers, race }, workerCount);
+//   search.cancel();
+// onMessage gets what the single worker of earlier pages posted:
+//   { type: 'seed', seed } (never in a race, whose seed is drawn here and
+//   shown nowhere), { type: 'line' | 'error' | 'progress', text },
+//   { type: 'fileCode', text }  the item list's file code, once written,
+//   { type: 'note', text }  fewer workers than asked could be started,
+//   { type: 'done', status, files, elapsedMs }  files: [{ name, bytes }],
+//   { type: 'failed', text }  the generator could not be loaded or stopped.
+'use strict';
+
+(function (exports) {
+  const kRunFolder = '/run';
+  const kEventTypes = ['line', 'error', 'progress', 'seed', 'fileCode'];
+  // Tasks handed to each searcher at a time: while it searches one, the next
+  // already waits, so it never idles while the page hands it another.
+  const kTasksPerSearcher = 2;
+
+  // The order in which a run writes its files.
+  function fileRank(name) {
+    const order = ['ItemList', 'CheatSheet', 'KeyRoute', 'Spoiler'];
+    const rank = order.findIndex((prefix) => name.startsWith(prefix));
+    return rank < 0 ? order.length : rank;
+  }
+
+  function readRunFiles(FS) {
+    const names = FS.readdir(kRunFolder).filter((name) => name !== '.' && name !== '..');
+    names.sort((a, b) => fileRank(a) - fileRank(b) || (a < b ? -1 : a > b ? 1 : 0));
+    return names.map((name) => ({ name, bytes: FS.readFile(`${kRunFolder}/${name}`) }));
+  }
+
+  function modifierMask(modifiers) {
+    return modifiers.reduce((mask, number) => mask | (1 << (number - 1)), 0);
+  }
+
+  function createSearch(onMessage) {
+    let engine = null; // the page's own module, a promise
+    let workers = []; // { worker, ready: Promise<boolean>, failure, listener }
+    let current = null; // the run in progress: { stop() }
+
+    // The engine reports a run's lines through this global (see src/web).
+    globalThis.onRunEvent = (kind, text) => {
+      if (!current) return;
+      if (kEventTypes[kind] === 'seed') onMessage({ type: 'seed', seed: Number(text) });
+      else onMessage({ type: kEventTypes[kind], text });
+    };
+
+    function loadEngine() {
+      if (!engine) {
+        engine = createMansion().catch((error) => {
+          engine = null;
+          throw error;
+        });
+      }
+      return engine;
+    }
+
+    function startWorker() {
+      const slot = { worker: null, ready: null, failure: null, listener: null };
+      slot.ready = new Promise((resolve) => {
+        const failed = (text) => {
+          slot.failure = text;
+          resolve(false);
+          if (slot.listener) slot.listener({ type: 'failed', text });
+        };
+        try {
+          slot.worker = new Worker('worker.js');
+        } catch (error) {
+          failed(String(error && error.message ? error.message : error));
+          return;
+        }
+        slot.worker.onmessage = (event) => {
+          const data = event.data;
+          if (data.type === 'ready') resolve(true);
+          else if (data.type === 'failed') failed(data.text);
+          else if (slot.listener) slot.listener(data);
+        };
+        slot.worker.onerror = (event) => {
+          event.preventDefault();
+          failed(`The generator stopped: ${event.message || 'unknown error'}`);
+        };
+      });
+      return slot;
+    }
+
+    function endWorker(slot) {
+      if (slot.worker) slot.worker.terminate();
+      slot.listener = null;
+    }
+
+    function setWorkerCount(count) {
+      while (workers.length > count) endWorker(workers.pop());
+      while (workers.length < count) workers.push(startWorker());
+    }
+
+    function stopWorkers() {
+      for (const slot of workers) endWorker(slot);
+      workers = [];
+    }
+
+    // A searcher on a worker.
+    function workerSearcher(slot, onResult, onFailed) {
+      const searcher = {
+        start(run) {
+          slot.worker.postMessage({ type: 'start', ...run });
+        },
+        search(bytes) {
+          slot.worker.postMessage({ type: 'task', bytes }, [bytes.buffer]);
+        },
+        end() {
+          slot.listener = null;
+        },
+      };
+      slot.listener = (data) => {
+        if (data.type === 'result') onResult(searcher, data.bytes);
+        else if (data.type === 'failed') onFailed(data.text);
+      };
+      return searcher;
+    }
+
+    // The searcher of last resort, when no worker starts: the page's own
+    // module, one task at a time between the page's other events, so the
+    // page still shows progress and takes a cancel.
+    function pageSearcher(mansion, onResult) {
+      let handle = 0;
+      let ended = false;
+      const searcher = {
+        start(run) {
+          handle = mansion._webStartSearcher(run.seed, run.chris, run.hard, run.enemies, run.modifiers);
+        },
+        search(bytes) {
+          setTimeout(() => {
+            if (ended) return;
+            mansion.HEAPU8.set(bytes, mansion._webSearcherTask(handle));
+            const result = mansion._webSearchTask(handle);
+            onResult(searcher, mansion.HEAPU8.slice(result, result + mansion._webResultBytes()));
+          }, 0);
+        },
+        end() {
+          ended = true;
+          if (handle) mansion._webEndSearcher(handle);
+          handle = 0;
+        },
+      };
+      return searcher;
+    }
+
+    async function run(options, workerCount) {
+      if (current) return;
+      let stopped = false;
+      current = {
+        stop() {
+          stopped = true;
+          stopWorkers();
+        },
+      };
+      let mansion;
+      try {
+        mansion = await loadEngine();
+      } catch (error) {
+        if (stopped) return;
+        current = null;
+        onMessage({ type: 'failed', text: `The generator could not be loaded: ${error}` });
+        return;
+      }
+      if (stopped) return;
+      setWorkerCount(workerCount);
+      const slots = workers.slice();
+      // A worker that failed after it was ready (while idle) counts as failed.
+      const started = (await Promise.all(slots.map((slot) => slot.ready))).map((ready, i) => ready && !slots[i].failure);
+      if (stopped) return;
+
+      let handle = 0;
+      let searchers = [];
+      let inFlight = 0;
+      const end = () => {
+        for (const searcher of searchers) searcher.end();
+        if (handle) mansion._webEndRun(handle);
+        handle = 0;
+        current = null;
+      };
+      // A worker that stops takes the run with it; the next run starts afresh.
+      const fail = (text) => {
+        if (current !== thisRun) return;
+        end();
+        stopWorkers();
+        onMessage({ type: 'failed', text });
+      };
+      const thisRun = {
+        stop() {
+          end();
+          stopWorkers();
+        },
+      };
+      current = thisRun;
+
+      const working = slots.filter((slot, i) => started[i]);
+      const failures = slots.filter((slot, i) => !started[i]);
+      for (const slot of failures) endWorker(slot);
+      workers = working;
+      const startedAt = performance.now();
+      try {
+        const runOptions = {
+          chris: options.chris ? 1 : 0,
+          hard: options.hard ? 1 : 0,
+          enemies: options.enemies ? 1 : 0,
+          modifiers: modifierMask(options.modifiers),
+        };
+        // A race's seed comes from the browser's secure random source, never
+        // the clock, and is shown nowhere.
+        const seed = options.race ? crypto.getRandomValues(new Uint32Array(1))[0] : options.seed >>> 0;
+        handle = mansion._webBeginRun(options.hasSeed || options.race ? 1 : 0, seed, runOptions.chris, runOptions.hard,
+          runOptions.enemies, runOptions.modifiers, options.race ? 1 : 0);
+        runOptions.seed = mansion._webRunSeed(handle) >>> 0;
+        const taskBytes = mansion._webTaskBytes();
+
+        const finish = () => {
+          const status = mansion._webFinishRun(handle);
+          const files = status === 0 ? readRunFiles(mansion.FS) : [];
+          const elapsedMs = performance.now() - startedAt;
+          end();
+          onMessage({ type: 'done', status, files, elapsedMs });
+        };
+        // Hands the searcher the next task; false when none is left.
+        const feed = (searcher) => {
+          const task = mansion._webTakeTask(handle);
+          if (!task) return false;
+          inFlight += 1;
+          searcher.search(mansion.HEAPU8.slice(task, task + taskBytes));
+          return true;
+        };
+        const onResult = (searcher, bytes) => {
+          if (current !== thisRun) return;
+          try {
+            inFlight -= 1;
+            mansion.HEAPU8.set(bytes, mansion._webResultBuffer(handle));
+            mansion._webRecordResult(handle);
+            feed(searcher);
+            if (inFlight === 0) finish();
+          } catch (error) {
+            fail(`The generator stopped: ${error}`);
+          }
+        };
+
+        searchers = working.map((slot) => workerSearcher(slot, onResult, fail));
+        if (failures.length > 0) {
+          const reason = failures[0].failure;
+          onMessage({
+            type: 'note',
+            text: working.length > 0
+              ? `Only ${working.length} of ${workerCount} workers could be started (${reason}); the search uses those.`
+              : `No worker could be started (${reason}); the search runs on the page itself, which may respond ` +
+                'slowly until it ends.',
+          });
+        }
+        if (searchers.length === 0) searchers.push(pageSearcher(mansion, onResult));
+        for (const searcher of searchers) searcher.start(runOptions);
+        for (let round = 0; round < kTasksPerSearcher; round += 1) {
+          for (const searcher of searchers) feed(searcher);
+        }
+        if (inFlight === 0) finish();
+      } catch (error) {
+        fail(`The generator stopped: ${error}`);
+      }
+    }
+
+    return {
+      setWorkerCount(count) {
+        if (!current) setWorkerCount(count);
+      },
+      run,
+      // Stops the run in progress and every worker; the next run starts new ones.
+      cancel() {
+        if (current) current.stop();
+        current = null;
+      },
+    };
+  }
+
+  exports.createSearch = createSearch;
+})(globalThis.MansionSearch = {});
