@@ -161,10 +161,16 @@ async function setThreads(page, value) {
   await page.locator(kThreadsField).fill(String(value));
 }
 
-// Whether the page comes to run exactly `count` workers within a few seconds.
+// The page's search workers; the play companion has a worker of its own.
+function searchWorkers(page) {
+  return page.workers().filter((worker) => worker.url().endsWith('/worker.js'));
+}
+
+// Whether the page comes to run exactly `count` search workers within a few
+// seconds.
 async function workerCountBecomes(page, count) {
   for (let waited = 0; waited < 5000; waited += 50) {
-    if (page.workers().length === count) return true;
+    if (searchWorkers(page).length === count) return true;
     await new Promise((resolve) => setTimeout(resolve, 50));
   }
   return false;
@@ -307,7 +313,7 @@ async function checkWorkerCounts(config, session) {
       }
       const state = await waitForState(page, ['done', 'failed'], kRunTimeoutMs);
       if (check(state === 'done', `${label}: page ended in state ${state}`)) {
-        check(await workerCountBecomes(page, workers), `${label}: the page runs ${page.workers().length} workers`);
+        check(await workerCountBecomes(page, workers), `${label}: the page runs ${searchWorkers(page).length} workers`);
         await compareWithNative(config, page, kWorkerRun, label);
       }
     }
@@ -355,9 +361,9 @@ async function checkCancel(config, session) {
     const searching = await page.waitForFunction(() => document.getElementById('progress').textContent, { timeout: 60000, polling: 20 })
       .then((handle) => handle.jsonValue());
     check(/^Searching\.\.\. [0-9]+ attempts so far$/.test(searching), `cancel: progress line reads '${searching}'`);
-    check(page.workers().length === 4, `cancel: the run searches on ${page.workers().length} workers, not 4`);
+    check(searchWorkers(page).length === 4, `cancel: the run searches on ${searchWorkers(page).length} workers, not 4`);
     await page.locator(kCancelButton).click();
-    check(await workerCountBecomes(page, 0), `cancel: ${page.workers().length} workers are still running`);
+    check(await workerCountBecomes(page, 0), `cancel: ${searchWorkers(page).length} workers are still running`);
     const shown = await page.evaluate(() => ({
       state: document.body.dataset.state,
       progress: document.getElementById('progress').textContent,

@@ -99,7 +99,8 @@ async function fileInput(page, name) {
   throw new Error(`no file input named ${name}`);
 }
 
-const verdict = (page) => page.$eval('::-p-aria([role="status"])', (status) => status.textContent);
+const verdict = (page) => page.$eval('::-p-aria([name="Check a received item list"][role="status"])',
+  (status) => status.textContent);
 
 // The console's --check lines for a file, without the program's name.
 function nativeCheck(config, dir, name, extra = []) {
@@ -252,7 +253,7 @@ async function checkReceivedFiles(config, page, native) {
       } else {
         await (await fileInput(page, 'Check an item list file')).uploadFile(file);
       }
-      await page.waitForFunction((text) => document.querySelector('[role="status"]').textContent === text,
+      await page.waitForFunction((text) => document.querySelector('#check-box [role="status"]').textContent === text,
         { timeout: 60000, polling: 50 }, expected).catch(() => {});
       check(await verdict(page) === expected, `${what}: '${await verdict(page)}', expected '${expected}'`);
       check(await page.$eval('#play-source', (p) => p.textContent) === source, `${what}: the page follows another run`);
@@ -269,7 +270,7 @@ async function checkReceivedFiles(config, page, native) {
     const expected = nativeCheck(config, dir, 'ItemListChrisHard.txt', ['--seed', '7', '--enemies', '--modifier', '1,3,6']);
     await page.type('::-p-aria(Is it exactly the file of seed)', '7');
     await (await fileInput(page, 'Check an item list file')).uploadFile(file);
-    await page.waitForFunction((text) => document.querySelector('[role="status"]').textContent === text,
+    await page.waitForFunction((text) => document.querySelector('#check-box [role="status"]').textContent === text,
       { timeout: 120000, polling: 100 }, expected).catch(() => {});
     check(await verdict(page) === expected, `seed check: '${await verdict(page)}', expected '${expected}'`);
     await page.waitForFunction(() => document.getElementById('play-source').textContent.includes('received file'),
