@@ -180,7 +180,7 @@ check_fixed_seed() {
 check_fixed_seed --seed 2024 --character jill --difficulty hard --enemies --modifier 1,3,6
 check_fixed_seed --seed 7 --character chris --difficulty normal
 check_fixed_seed --seed 4294967295 --character chris --difficulty hard --modifier 2,4,5
-# The key route too, of a run whose modifier 5 leaves key items out of reach,
+# The key route too, of a modifier-5 run (which keeps its key items),
 # searched on two threads.
 check_fixed_seed --seed 104 --character chris --difficulty hard --modifier 5 --key-route --threads 2
 

@@ -149,11 +149,7 @@ std::string missingKeyProblem(const GenerationState& state, SlotIndex key, const
   }
   // A zone no slot lies in costs the player nothing.
   if (zones.empty()) return "";
-  const std::vector<int32_t> results = modifierResults(state.slotNames, key);
-  const bool gunSwapped = std::find(results.begin(), results.end(), kSelfDefenseGunEntry) != results.end();
-  std::string text = "key item " + nameOf(state, key) + " is missing" +
-                     (gunSwapped ? " (modifier 5 swaps it for the Self Defense Gun)" : "") + ", so " +
-                     (zones.size() == 1 ? "zone " : "zones ");
+  std::string text = "key item " + nameOf(state, key) + " is missing, so " + (zones.size() == 1 ? "zone " : "zones ");
   for (std::size_t k = 0; k < zones.size(); ++k) {
     text += (k ? ", " : "") + std::to_string(zones[k]) + " (";
     for (std::size_t r = 0; r < rooms[k].size(); ++r) text += (r ? ", " : "") + rooms[k][r];
@@ -200,7 +196,7 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
   for (SlotIndex slot : pins) {
     // A modifier rewrites pinned slots like any other.
     const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-    const std::vector<int32_t> allowed = modifierResults(state.slotNames, slot);
+    const std::vector<int32_t> allowed = modifierResults(state, slot);
     if (std::find(allowed.begin(), allowed.end(), entry) != allowed.end()) continue;
     // Several entries share a name, so a namesake is told apart by its slot.
     const bool namesake = nameOf(state, entry) == nameOf(state, slot);

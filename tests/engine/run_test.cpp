@@ -41,7 +41,8 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
     referenceAssign(state.enemyRoomTable, nextRaw);
   }
   referenceGeneratePlacement(state, random);
-  state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw);
+  state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw,
+                                       referenceKeyItems(state.lockTable, state.unlockTable));
   return {formatItemList(state), formatCheatSheet(state), console.str(), random.next()};
 }
 
