@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <ostream>
 #include <system_error>
+#include <vector>
 
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_assignment.h"
@@ -14,6 +15,7 @@
 #include "output/text_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
+#include "placement/key_route.h"
 
 std::string generatingLine(const RunOptions& options) {
   return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
@@ -75,11 +77,17 @@ int runGeneration(GenerationState& state, uint32_t seed) {
   // Before the search, so a long run shows how to share it at once.
   printLine(state, seedLine(state.options, seed));
   if (!generateRun(state, seed)) return kExitNoPlacement;
-  // A cheat sheet without its item list would describe a different game, so a
-  // failed item list ends the run.
-  if (!writeItemListFile(state)) return kExitWriteFailed;
-  if (!writeCheatSheet(state)) return kExitWriteFailed;
-  if (state.writeKeyRoute && !writeKeyRouteFile(state)) return kExitWriteFailed;
+  // Every file of the run, written together: a cheat sheet or key route
+  // beside the item list of another run would describe a different game.
+  std::vector<OutputFile> files = {
+      {itemListFileName(state.options), formatItemList(state)},
+      {cheatSheetFileName(state.options), formatCheatSheet(state)},
+  };
+  if (state.writeKeyRoute) files.push_back({keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state))});
+  printLine(state, "Writing to " + files[0].name);
+  if (!writeOutputFiles(state, files)) return kExitWriteFailed;
+  printLine(state, "ItemList created!");
+  printLine(state, "Now writing " + files[1].name);
   printLine(state, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
   return kExitSuccess;
 }

@@ -174,6 +174,12 @@ std::FILE* createCheatSheetOnFullDisk(const std::string& path) {
   return createOnFullDisk(path);
 }
 
+// The disk fills up after the item list and the cheat sheet are written.
+std::FILE* createKeyRouteOnFullDisk(const std::string& path) {
+  if (path.find("KeyRoute") == std::string::npos) return createNewFile(path);
+  return createOnFullDisk(path);
+}
+
 struct FailingRun {
   TempFolder folder;
   GenerationState state;
@@ -213,18 +219,21 @@ TEST(RunFailureTest, FullDiskClaimsNothingAndKeepsBothEarlierFiles) {
   EXPECT_EQ(run.folder.entries().size(), 2u);  // no temporary file left
 }
 
-TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierCheatSheet) {
+TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierPair) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  FailingRun run(createCheatSheetOnFullDisk);
-  run.keepEarlierFiles();
-  EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
-  EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
-                                  "/CheatSheetJillNormal.txt: No space left on device\n");
-  EXPECT_NE(run.console.str().find("ItemList created!\nNow writing CheatSheetJillNormal.txt\n"), std::string::npos);
-  EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
-  EXPECT_EQ(run.file("ItemListJillNormal.txt"), programRun(RunOptions(), 7u).itemList);
-  EXPECT_EQ(run.file("CheatSheetJillNormal.txt"), "earlier CheatSheetJillNormal.txt\r\n");
-  EXPECT_EQ(run.folder.entries().size(), 2u);
+  for (const bool keyRoute : {false, true}) {
+    FailingRun run(keyRoute ? createKeyRouteOnFullDisk : createCheatSheetOnFullDisk);
+    run.state.writeKeyRoute = keyRoute;
+    run.keepEarlierFiles();
+    EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
+    EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
+                                    (keyRoute ? "/KeyRouteJillNormal.txt" : "/CheatSheetJillNormal.txt") +
+                                    ": No space left on device\n");
+    EXPECT_EQ(run.console.str().find("ItemList created!"), std::string::npos);
+    EXPECT_EQ(run.file("ItemListJillNormal.txt"), "earlier ItemListJillNormal.txt\r\n");
+    EXPECT_EQ(run.file("CheatSheetJillNormal.txt"), "earlier CheatSheetJillNormal.txt\r\n");
+    EXPECT_EQ(run.folder.entries().size(), 2u);  // no temporary file, no key route
+  }
 }
 
 TEST(RunFailureTest, AttemptLimitIsReportedAndNothingIsWritten) {
