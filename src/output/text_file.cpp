@@ -130,19 +130,13 @@ bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error
     }
   }
 
-  holdInterrupts();
-  for (std::size_t k = 0; k < pending.size(); ++k) {
-    if (replaceFile(pending[k].temporary, pending[k].target, reason)) continue;
-    // Only a change to the folder since canReplace gets here.
-    removeAll(std::vector<PendingFile>(pending.begin() + static_cast<std::ptrdiff_t>(k), pending.end()));
-    releaseInterrupts();
-    error = "cannot write " + pending[k].target + ": " + reason;
-    return false;
-  }
-  unmarkTemporaryFiles();
-  releaseInterrupts();
-  for (const PendingFile& file : pending) syncFolderOf(file.target);
-  return true;
+  std::vector<FileMove> moves;
+  for (const PendingFile& file : pending) moves.push_back({file.temporary, file.target});
+  std::size_t failed = 0;
+  if (replaceFiles(moves, failed, reason)) return true;
+  // Only a change to the folder since canReplace gets here.
+  error = "cannot write " + moves[failed].to + ": " + reason;
+  return false;
 }
 
 bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,

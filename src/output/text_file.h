@@ -30,11 +30,10 @@ struct OutputFile {
 
 // Replaces the files together, as far as a file system allows: each goes to
 // a temporary file `PATH.tmpPID-N` beside it, made by `create` and flushed to
-// the disk; only when all are written are they renamed over their paths, one
-// right after the other with interrupts held back. A failure before the
-// renames leaves every earlier file as it was and no temporary file; only a
-// power cut or a kill between two renames can mix the runs. Ctrl+C while the
-// temporary files are written removes them. First removes the stale
+// the disk; only when all are written are they renamed over their paths by
+// replaceFiles. A failure before the renames leaves every earlier file as it
+// was and no temporary file; Ctrl+C while the temporary files are written
+// removes them. First removes the stale
 // temporary files of these paths (see kStaleTemporarySeconds). On failure
 // `error` reads "cannot write PATH: REASON".
 bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error, FileCreator create = createNewFile);

@@ -2,6 +2,7 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -47,7 +48,6 @@ void publishMarkedFiles() {
 // Ctrl+C, kill's default signal and a closed terminal.
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction earlierActions[3];
-sigset_t maskBeforeHold;
 
 void removeMarkedFileAndEnd(int signalNumber) {
   const int savedErrno = errno;
@@ -124,13 +124,52 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
   return false;
 }
 
-void syncFolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) return;
-  fsync(descriptor);
-  close(descriptor);
+bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::string& reason) {
+  // Held in the child too, which inherits the mask: Ctrl+C reaches the whole
+  // process group.
+  sigset_t interrupts, earlierMask;
+  sigemptyset(&interrupts);
+  for (int signalNumber : kInterrupts) sigaddset(&interrupts, signalNumber);
+  pthread_sigmask(SIG_BLOCK, &interrupts, &earlierMask);
+  // The child only makes system calls on names made beforehand; a file it
+  // did not move (it failed, or was killed too) still exists, and is moved
+  // here, or gives the reason it cannot be.
+  const pid_t child = fork();
+  if (child == 0) {
+    for (const FileMove& move : moves) {
+      if (std::rename(move.from.c_str(), move.to.c_str()) != 0) break;
+    }
+    _exit(0);
+  }
+  if (child > 0) {
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  bool moved = true;
+  for (std::size_t k = 0; k < moves.size(); ++k) {
+    if (!moved) {
+      unlink(moves[k].from.c_str());
+    } else if (access(moves[k].from.c_str(), F_OK) == 0 && !replaceFile(moves[k].from, moves[k].to, reason)) {
+      failed = k;
+      moved = false;
+      unlink(moves[k].from.c_str());
+    }
+  }
+  std::string lastFolder;
+  for (const FileMove& move : moves) {
+    const size_t slash = move.to.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : move.to.substr(0, slash);
+    if (folder == lastFolder) continue;
+    lastFolder = folder;
+    // Best effort: the files are in place, so there is nothing to report.
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) continue;
+    fsync(descriptor);
+    close(descriptor);
+  }
+  unmarkTemporaryFiles();
+  pthread_sigmask(SIG_SETMASK, &earlierMask, nullptr);
+  return moved;
 }
 
 std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
@@ -154,15 +193,6 @@ void unmarkTemporaryFiles() {
   markedFiles.clear();
   markedPaths.store(nullptr);
 }
-
-void holdInterrupts() {
-  sigset_t interrupts;
-  sigemptyset(&interrupts);
-  for (int signalNumber : kInterrupts) sigaddset(&interrupts, signalNumber);
-  pthread_sigmask(SIG_BLOCK, &interrupts, &maskBeforeHold);
-}
-
-void releaseInterrupts() { pthread_sigmask(SIG_SETMASK, &maskBeforeHold, nullptr); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
 

@@ -151,8 +151,24 @@ bool replaceFile(const std::string& from, const std::string& to, std::string& re
   return false;
 }
 
-// MOVEFILE_WRITE_THROUGH has already made each rename durable.
-void syncFolderOf(const std::string&) {}
+bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::string& reason) {
+  // MOVEFILE_WRITE_THROUGH makes each rename durable. The console's control
+  // handler waits while interruptsHeld is set.
+  interruptsHeld.store(true);
+  bool moved = true;
+  for (std::size_t k = 0; k < moves.size(); ++k) {
+    if (!moved) {
+      DeleteFileA(moves[k].from.c_str());
+    } else if (!replaceFile(moves[k].from, moves[k].to, reason)) {
+      failed = k;
+      moved = false;
+      DeleteFileA(moves[k].from.c_str());
+    }
+  }
+  unmarkTemporaryFiles();
+  interruptsHeld.store(false);
+  return moved;
+}
 
 std::FILE* createNewFile(const std::string& path) {
   // CREATE_NEW makes the create exclusive, which the C library's "x" is not
@@ -198,10 +214,6 @@ void unmarkTemporaryFiles() {
   markedFiles.clear();
   markedPaths.store(nullptr);
 }
-
-void holdInterrupts() { interruptsHeld.store(true); }
-
-void releaseInterrupts() { interruptsHeld.store(false); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
 

@@ -3,8 +3,10 @@
 // The few things the program does differently on Windows and elsewhere. The
 // build picks platform-win32.cpp or platform-posix.cpp.
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // True when standard output is an interactive console rather than a pipe or file.
 bool stdoutIsTerminal();
@@ -23,15 +25,24 @@ void waitForKey();
 bool canReplace(const std::string& to, std::string& reason);
 
 // Moves the file `from` over `to`, replacing `to` in one step if canReplace
-// allows it. Several renames then share one syncFolderOf, so the gap between
-// them stays as short as the system allows. On failure returns false and sets
-// `reason` to the system's explanation.
+// allows it. On failure returns false and sets `reason` to the system's
+// explanation.
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
 
-// Makes finished renames into the folder of `path` survive a power cut. Best
-// effort: the files are already in place, so there is nothing to report.
-void syncFolderOf(const std::string& path);
+// One rename of replaceFiles: the finished temporary file `from` goes over `to`.
+struct FileMove {
+  std::string from;
+  std::string to;
+};
 
+// Renames each `from` over its `to` with replaceFile, in order and without a
+// pause between them, then makes the renames durable and forgets the marked
+// temporary files (see markTemporaryFile). Interrupts wait until all are
+// done. Where the system can (POSIX), a child process makes the renames, so
+// that killing the program meanwhile cannot stop them half way; only a power
+// cut can. Stops at the first failure: sets `failed` to its index and
+// `reason`, removes the files not moved and returns false.
+bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::string& reason);
 // Creates the file `path`, which must not exist yet, and opens it for binary
 // writing; nullptr with errno set when it exists or cannot be made. An
 // existing file is never opened, let alone truncated. The file may be removed
@@ -54,12 +65,6 @@ constexpr int kMaxMarkedFiles = 8;
 // Forgets every marked temporary file once they are renamed or removed;
 // keeps errno.
 void unmarkTemporaryFiles();
-
-// Holds interrupts back until releaseInterrupts, so that the renames of one
-// run's files are not cut in two by Ctrl+C; a held interrupt then ends the
-// program as usual. Calls do not nest.
-void holdInterrupts();
-void releaseInterrupts();
 
 // Process id, used to give temporary files names no other process uses.
 unsigned long currentProcessId();
