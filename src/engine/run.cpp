@@ -48,7 +48,7 @@ bool prepareOutputDirectory(GenerationState& state, const std::string& directory
   std::error_code failure;
   std::filesystem::create_directories(directory, failure);
   if (failure) {
-    *state.errors << kMessagePrefix << "cannot create output folder " << directory << ": " << failure.message()
+    *state.errors << kMessagePrefix << "cannot create output folder " << printable(directory) << ": " << failure.message()
                   << std::endl;
     return false;
   }

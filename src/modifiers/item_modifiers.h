@@ -67,6 +67,8 @@ constexpr const char* kGunSwapExtraNames[] = {
 
 // The item modifier 6 arms.
 constexpr const char* kEmptyFuelCapsuleName = "Fuel Supply Capsule (Empty)";
+// Its catalogue entry, the same in every setting.
+constexpr int32_t kEmptyFuelCapsuleEntry = 178;
 
 // Junk catalogue entries, indexed by random.below(4): "X-Ray of CLARK",
 // "X-Ray of GAIL", "Wooden Mount", "Slide Filter" in every setting.

@@ -125,7 +125,7 @@ bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error
     // stop the renames half way.
     if (!canReplace(file.name, reason) || !writeTemporary(file.name, file.contents, create, pending, reason)) {
       removeAll(pending);
-      error = "cannot write " + file.name + ": " + reason;
+      error = "cannot write " + printable(file.name) + ": " + reason;
       return false;
     }
   }
@@ -135,7 +135,7 @@ bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error
   std::size_t failed = 0;
   if (replaceFiles(moves, failed, reason)) return true;
   // Only a change to the folder since canReplace gets here.
-  error = "cannot write " + moves[failed].to + ": " + reason;
+  error = "cannot write " + printable(moves[failed].to) + ": " + reason;
   return false;
 }
 

@@ -174,6 +174,36 @@ bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::
 
 std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
 
+std::FILE* openRegularFile(const std::string& path, std::string& reason) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) {
+    reason = std::strerror(errno);
+    return nullptr;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    reason = "not a regular file";
+    return nullptr;
+  }
+  // O_NONBLOCK: should a FIFO have taken the file's place since stat, open
+  // returns at once instead of waiting for a writer.
+  const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) {
+    reason = std::strerror(errno);
+    return nullptr;
+  }
+  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(descriptor);
+    reason = "not a regular file";
+    return nullptr;
+  }
+  std::FILE* file = fdopen(descriptor, "rb");
+  if (!file) {
+    reason = std::strerror(errno);
+    close(descriptor);
+  }
+  return file;
+}
+
 bool flushToDisk(std::FILE* file, std::string& reason) {
   errno = 0;
   if (std::fflush(file) == 0 && fsync(fileno(file)) == 0) return true;

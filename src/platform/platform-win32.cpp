@@ -191,6 +191,43 @@ std::FILE* createNewFile(const std::string& path) {
   return file;
 }
 
+std::FILE* openRegularFile(const std::string& path, std::string& reason) {
+  // The C library's words for the common failures, as the POSIX build gives.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    reason = std::strerror(errnoFor(GetLastError()));
+    return nullptr;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    reason = "not a regular file";
+    return nullptr;
+  }
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    reason = std::strerror(errnoFor(GetLastError()));
+    return nullptr;
+  }
+  // A pipe or a console device opens like a file but may never end.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    reason = "not a regular file";
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    reason = std::strerror(EMFILE);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, "rb");
+  if (!file) {
+    reason = std::strerror(errno);
+    _close(descriptor);
+  }
+  return file;
+}
+
 bool flushToDisk(std::FILE* file, std::string& reason) {
   if (std::fflush(file) != 0) {
     reason = std::strerror(errno ? errno : EIO);

@@ -49,6 +49,12 @@ bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::
 // while it is open, which an interrupt does (see markTemporaryFile).
 std::FILE* createNewFile(const std::string& path);
 
+// Opens `path` for binary reading if it is a regular file, without ever
+// waiting: a FIFO, device or folder is refused before it is opened for
+// reading, and a file swapped for one meanwhile is refused too. Otherwise
+// nullptr, with `reason` "not a regular file" or the system's explanation.
+std::FILE* openRegularFile(const std::string& path, std::string& reason);
+
 // Flushes `file` from the C library's buffer and the system's cache to the
 // disk, so that it survives a power cut. On failure returns false and sets
 // `reason` to the system's explanation.
