@@ -104,6 +104,11 @@ bool searchCandidatesInParallel(GenerationState& state, const SearchTables& tabl
     progress(state.attemptCount + std::min(failedSoFar, shared.total));
   }
   for (std::thread& helper : helpers) helper.join();
+  // The calling thread may have searched few of the blocks: one last report
+  // of every block before the passing one, whichever thread searched it.
+  progress(state.attemptCount + std::min(std::min(shared.finishedBlocks, shared.passingBlock.load()) *
+                                             int64_t{kParallelBlockAttempts},
+                                         shared.total));
 
   // Every block before the passing one has been searched in full.
   const int64_t block = shared.passingBlock.load();

@@ -38,6 +38,7 @@ GenerationState generated(const RunOptions& options, uint32_t seed) {
   static std::ostringstream discarded;
   state.console = &discarded;
   state.options = options;
+  state.attemptLimit = kTestAttemptLimit;
   EXPECT_TRUE(generateRun(state, seed));
   return state;
 }

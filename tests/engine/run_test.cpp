@@ -32,6 +32,7 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
   std::ostringstream console;
   state.console = &console;
   state.options = options;
+  state.attemptLimit = kTestAttemptLimit;
   ReferenceRandom random(seed);
   const auto nextRaw = [&random] { return random.next(); };
   buildSlotCatalogue(state);
@@ -146,6 +147,7 @@ TEST(RunTest, StoredJillNormalSeedsAreReproduced) {
     GenerationState state;
     std::ostringstream console;
     state.console = &console;
+    state.attemptLimit = kTestAttemptLimit;
     state.random.reseed(seed);
     buildSlotCatalogue(state);
     buildConstraintTables(state);

@@ -28,6 +28,12 @@ constexpr bool kSlowBuild = true;
 constexpr bool kSlowBuild = false;
 #endif
 
+// Attempt limit of the tests' searches: far above what the seeds they use
+// need (a Chris run on Hard takes about 1.3 million on average), yet low
+// enough that a fault which lets no candidate pass ends a test in seconds
+// rather than at the 600 s timeout.
+constexpr int64_t kTestAttemptLimit = int64_t{1} << 24;
+
 // `normal` in an optimised build, `slow` in a slow one.
 constexpr long long scaledCount(long long normal, long long slow) { return kSlowBuild ? slow : normal; }
 
@@ -59,5 +65,6 @@ void referenceValidatePlacement(GenerationState& state);
 // dependencyPath.
 bool referenceFollowKeyChain(GenerationState& state, int32_t item);
 
-// Shuffles and validates until a placement passes.
+// Shuffles and validates until a placement passes or state.attemptLimit
+// attempts are made.
 void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random);

@@ -11,6 +11,7 @@
 #include "engine/run.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
+#include "placement/reference_placement.h"
 #include "support/temp_folder.h"
 
 // What a run left behind: both files, its console lines and the next draw of
@@ -32,6 +33,7 @@ inline Files programRun(const RunOptions& options, uint32_t seed, int threads = 
   state.options = options;
   state.outputDirectory = folder.path.string();
   state.searchThreads = threads;
+  state.attemptLimit = kTestAttemptLimit;
   EXPECT_EQ(runGeneration(state, seed), kExitSuccess);
   return {readFile(folder.path / itemListFileName(options)), readFile(folder.path / cheatSheetFileName(options)),
           console.str(), static_cast<uint32_t>(state.random.next())};

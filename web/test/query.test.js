@@ -37,6 +37,9 @@ test('bad links name what is wrong and give no options', () => {
     ['?character=chris&difficulty=hard&modifiers=0', /modifier '0'/],
     ['?character=chris&difficulty=hard&modifiers=1,,2', /modifier ''/],
     ['?character=chris&difficulty=hard&modifiers=12', /modifier '12'/],
+    ['?character=chris&difficulty=hard&modifiers=1x', /modifier '1x'/],
+    ['?character=chris&difficulty=hard&modifiers=7', /modifier '7'/],
+    ['?character=chris&difficulty=hard&modifiers=%201', /modifier ' 1'/],
     ['?character=chris&difficulty=hard&character=jill', /'character' is given twice/],
     ['?character=chris&difficulty=hard&seeed=5', /unknown option 'seeed'/],
   ];
