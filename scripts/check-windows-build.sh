@@ -261,19 +261,14 @@ check_failed_write() {
   [ "$status" -eq 1 ] || fail "$what: exit status $status, expected 1"
   grep -q "^mansion-randomizer: cannot write $file: ." "$folder.err" ||
     fail "$what: no 'mansion-randomizer: cannot write $file: ...' on standard error; it had: $(cat "$folder.err")"
-  if [ "$file" = ItemListJillHard.txt ]; then
-    ! grep -q "ItemList created!" "$folder.out" || fail "$what: 'ItemList created!' printed for a failed item list"
-    cmp -s "$folder/CheatSheetJillHard.txt" old/CheatSheetJillHard.txt ||
-      fail "$what: the cheat sheet was written although the item list failed"
-  else
-    grep -q "ItemList created!" "$folder.out" || fail "$what: no 'ItemList created!' for the item list written first"
-    cmp -s "$folder/ItemListJillHard.txt" "$new_files/ItemListJillHard.txt" ||
-      fail "$what: the item list written before the cheat sheet failed is not the expected one"
-  fi
-  cmp -s "$folder/$file" "old/$file" || fail "$what: $file was not left as it was"
+  # The files of a run change together: a failure of either keeps both.
+  ! grep -q "ItemList created!" "$folder.out" || fail "$what: 'ItemList created!' printed for a failed run"
+  for name in ItemListJillHard.txt CheatSheetJillHard.txt; do
+    cmp -s "$folder/$name" "old/$name" || fail "$what: $name was not left as it was"
+  done
   name=$(find "$folder" -mindepth 1 ! -name ItemListJillHard.txt ! -name CheatSheetJillHard.txt -printf '%f ')
   [ -z "$name" ] || fail "$what: left behind: $name"
-  ok "$what: exit 1, stderr '$(grep "^mansion-randomizer: cannot write" "$folder.err" | tr -d '\r')', $file intact, no temporary file"
+  ok "$what: exit 1, stderr '$(grep "^mansion-randomizer: cannot write" "$folder.err" | tr -d '\r')', both files intact, no temporary file"
 }
 # Runs the Windows build in FOLDER, through hold_file when more arguments are given.
 run_in_case() {

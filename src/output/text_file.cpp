@@ -38,21 +38,16 @@ unsigned long temporaryFileProcess(const std::string& name, const std::string& p
   return static_cast<unsigned long>(id);
 }
 
-// A temporary file being written, and the file it is to replace.
-struct PendingFile {
-  std::string temporary;
-  std::string target;
-};
-
-void removeAll(const std::vector<PendingFile>& pending) {
-  for (const PendingFile& file : pending) std::remove(file.temporary.c_str());
+void removeAll(const std::vector<FileMove>& pending) {
+  for (const FileMove& file : pending) std::remove(file.from.c_str());
   unmarkTemporaryFiles();
 }
 
 // Writes `contents` to a new temporary file beside `path` and flushes it to
-// the disk; on success the file is added to `pending`.
+// the disk. Once the file exists it is added to `pending`, the temporary
+// files an interrupt or a failure removes.
 bool writeTemporary(const std::string& path, const std::string& contents, FileCreator create,
-                    std::vector<PendingFile>& pending, std::string& reason) {
+                    std::vector<FileMove>& pending, std::string& reason) {
   // The temporary file sits beside the target so the final rename never
   // crosses file systems.
   static unsigned counter = 0;
@@ -62,11 +57,9 @@ bool writeTemporary(const std::string& path, const std::string& contents, FileCr
     temporary = path + ".tmp" + std::to_string(currentProcessId()) + "-" + std::to_string(++counter);
     // Marked before it exists, so that Ctrl+C at any moment of its short
     // life leaves nothing behind.
-    std::vector<PendingFile> marked = pending;
-    marked.push_back({temporary, path});
     unmarkTemporaryFiles();
-    bool markedAll = true;
-    for (const PendingFile& each : marked) markedAll = markTemporaryFile(each.temporary) && markedAll;
+    bool markedAll = markTemporaryFile(temporary);
+    for (const FileMove& each : pending) markedAll = markTemporaryFile(each.from) && markedAll;
     if (!markedAll) {
       reason = "too many files at once";
       return false;
@@ -118,7 +111,7 @@ void removeStaleTemporaryFiles(const std::string& path) {
 
 bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error, FileCreator create) {
   for (const OutputFile& file : files) removeStaleTemporaryFiles(file.name);
-  std::vector<PendingFile> pending;
+  std::vector<FileMove> pending;
   std::string reason;
   for (const OutputFile& file : files) {
     // Checked before anything is written, so that a read-only file cannot
@@ -130,12 +123,10 @@ bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error
     }
   }
 
-  std::vector<FileMove> moves;
-  for (const PendingFile& file : pending) moves.push_back({file.temporary, file.target});
   std::size_t failed = 0;
-  if (replaceFiles(moves, failed, reason)) return true;
+  if (replaceFiles(pending, failed, reason)) return true;
   // Only a change to the folder since canReplace gets here.
-  error = "cannot write " + printable(moves[failed].to) + ": " + reason;
+  error = "cannot write " + printable(pending[failed].to) + ": " + reason;
   return false;
 }
 

@@ -139,6 +139,19 @@ bool canReplace(const std::string& to, std::string& reason) {
     reason = systemMessage(ERROR_ACCESS_DENIED);
     return false;
   }
+  // MoveFileEx needs to delete the file it replaces, which a program holding
+  // it open without sharing that (an editor, the trainer) forbids. Asked
+  // before anything is written, so one such file cannot stop a run's renames
+  // half way.
+  const HANDLE probe = CreateFileA(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return true;
+    reason = systemMessage(code);
+    return false;
+  }
+  CloseHandle(probe);
   return true;
 }
 
