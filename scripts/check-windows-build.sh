@@ -205,6 +205,9 @@ check_same_verdict ItemListJillHard.txt --seed 2025 --enemies --modifier 1,3,6
 mkdir cut
 head -c 300 ItemListJillHard.txt > cut/ItemListJillHard.txt
 check_same_verdict cut/ItemListJillHard.txt
+# What cannot be read: a missing file and a folder, refused alike.
+check_same_verdict Missing.txt
+check_same_verdict cut --character jill --difficulty hard
 end_stage "b. item list checks"
 
 # --- c. the menu with piped input ------------------------------------------------
