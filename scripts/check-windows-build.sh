@@ -191,7 +191,7 @@ check_fixed_seed() {
 check_fixed_seed --seed 2024 --character jill --difficulty hard --enemies --modifier 1,3,6
 check_fixed_seed --seed 7 --character chris --difficulty normal
 check_fixed_seed --seed 4294967295 --character chris --difficulty hard --modifier 2,4,5
-# The key route too, of a run whose modifier 5 leaves key items out of reach,
+# The key route too, of a modifier-5 run (which keeps its key items),
 # searched on two threads.
 check_fixed_seed --seed 104 --character chris --difficulty hard --modifier 5 --key-route --threads 2
 
@@ -259,6 +259,9 @@ race_check=$("$linux_program" --check race/ItemListChrisNormal.txt) ||
 [ "${race_check%%$'\n'*}" = "race/ItemListChrisNormal.txt: file code $race_code" ] ||
   fail "race: the Linux build's --check does not show the code the Windows run printed, $race_code: $race_check"
 ok "race under Windows: only the item list, no seed shown, file code '$race_code' confirmed by both builds' --check"
+# What cannot be read: a missing file and a folder, refused alike.
+check_same_verdict Missing.txt
+check_same_verdict cut --character jill --difficulty hard
 end_stage "b. item list checks"
 
 # --- c. the menu with piped input ------------------------------------------------
@@ -315,19 +318,14 @@ check_failed_write() {
   [ "$status" -eq 1 ] || fail "$what: exit status $status, expected 1"
   grep -q "^mansion-randomizer: cannot write $file: ." "$folder.err" ||
     fail "$what: no 'mansion-randomizer: cannot write $file: ...' on standard error; it had: $(cat "$folder.err")"
-  if [ "$file" = ItemListJillHard.txt ]; then
-    ! grep -q "ItemList created!" "$folder.out" || fail "$what: 'ItemList created!' printed for a failed item list"
-    cmp -s "$folder/CheatSheetJillHard.txt" old/CheatSheetJillHard.txt ||
-      fail "$what: the cheat sheet was written although the item list failed"
-  else
-    grep -q "ItemList created!" "$folder.out" || fail "$what: no 'ItemList created!' for the item list written first"
-    cmp -s "$folder/ItemListJillHard.txt" "$new_files/ItemListJillHard.txt" ||
-      fail "$what: the item list written before the cheat sheet failed is not the expected one"
-  fi
-  cmp -s "$folder/$file" "old/$file" || fail "$what: $file was not left as it was"
+  # The files of a run change together: a failure of either keeps both.
+  ! grep -q "ItemList created!" "$folder.out" || fail "$what: 'ItemList created!' printed for a failed run"
+  for name in ItemListJillHard.txt CheatSheetJillHard.txt; do
+    cmp -s "$folder/$name" "old/$name" || fail "$what: $name was not left as it was"
+  done
   name=$(find "$folder" -mindepth 1 ! -name ItemListJillHard.txt ! -name CheatSheetJillHard.txt -printf '%f ')
   [ -z "$name" ] || fail "$what: left behind: $name"
-  ok "$what: exit 1, stderr '$(grep "^mansion-randomizer: cannot write" "$folder.err" | tr -d '\r')', $file intact, no temporary file"
+  ok "$what: exit 1, stderr '$(grep "^mansion-randomizer: cannot write" "$folder.err" | tr -d '\r')', both files intact, no temporary file"
 }
 # Runs the Windows build in FOLDER, through hold_file when more arguments are given.
 run_in_case() {

@@ -51,7 +51,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
     const bool isSwitch = name == "--help" || name == "-h" || name == "--version" || name == "--enemies" ||
                           name == "--key-route" || name == "--spoiler-json" || name == "--race";
     if (!takesValue && !isSwitch) {
-      error = "unknown option '" + arguments[i] + "'";
+      error = "unknown option '" + printable(arguments[i]) + "'";
       return false;
     }
     if (takesValue && !hasValue) {
@@ -72,14 +72,14 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
       result.version = true;
     } else if (name == "--seed") {
       if (!parseSeed(value, result.seed)) {
-        error = "invalid seed '" + value + "': expected a whole number from 0 to 4294967295";
+        error = "invalid seed '" + printable(value) + "': expected a whole number from 0 to 4294967295";
         return false;
       }
       result.hasSeed = true;
     } else if (name == "--character") {
       const std::string character = lowerCase(value);
       if (character != "chris" && character != "jill") {
-        error = "invalid character '" + value + "': expected chris or jill";
+        error = "invalid character '" + printable(value) + "': expected chris or jill";
         return false;
       }
       result.options.character = character == "chris";
@@ -87,7 +87,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
     } else if (name == "--difficulty") {
       const std::string difficulty = lowerCase(value);
       if (difficulty != "normal" && difficulty != "hard") {
-        error = "invalid difficulty '" + value + "': expected normal or hard";
+        error = "invalid difficulty '" + printable(value) + "': expected normal or hard";
         return false;
       }
       result.options.hardDifficulty = difficulty == "hard";
@@ -103,7 +103,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
         const std::string number = value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
         bool* modifier = modifierSwitch(result.options, number);
         if (!modifier) {
-          error = "invalid modifier '" + number + "': expected a number from 1 to 6";
+          error = "invalid modifier '" + printable(number) + "': expected a number from 1 to 6";
           return false;
         }
         *modifier = true;
@@ -126,7 +126,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
     } else if (name == "--threads") {
       uint32_t threads = 0;
       if (!parseSeed(value, threads) || threads < 1 || threads > kMaxThreads) {
-        error = "invalid thread count '" + value + "': expected a whole number from 1 to " +
+        error = "invalid thread count '" + printable(value) + "': expected a whole number from 1 to " +
                 std::to_string(kMaxThreads);
         return false;
       }
@@ -202,7 +202,8 @@ std::string usageText() {
          "  --modifier K          switch modifier K on (1 to 6); repeat it or give a comma list:\n"
          "                          1 healing items to junk     2 ammo to junk\n"
          "                          3 ink ribbons to junk       4 defence items to junk\n"
-         "                          5 all non-key items to the self-defence gun\n"
+         "                          5 the items of 1 to 4, the junk, the spare guns and the fuel\n"
+         "                            canteen to the self-defence gun; key items stay\n"
          "                          6 armed fuel supply capsule\n"
          "  --output-dir DIR      write the files into DIR (created if missing)\n"
          "  --key-route           also write KeyRoute<Character><Difficulty>.txt: the key items\n"

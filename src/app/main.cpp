@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
   if (commandLine.skipMenu) {
     state.options = commandLine.options;
   } else if (!runMenu(state, std::cin, std::cout, clearConsole)) {
+    std::cerr << "mansion-randomizer: the input ended before a run was chosen" << std::endl;
     return kExitEndOfInput;
   }
   int status = kExitWriteFailed;

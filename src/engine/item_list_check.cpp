@@ -21,6 +21,7 @@
 #include "output/item_list_reader.h"
 #include "output/key_route_file.h"
 #include "output/text_file.h"
+#include "platform/platform.h"
 #include "placement/constraint_tables.h"
 #include "placement/key_route.h"
 #include "placement/shuffle.h"
@@ -33,20 +34,20 @@ namespace {
 constexpr std::size_t kReadLimit = 64 * 1024;
 
 bool readLimited(const std::string& path, std::string& bytes, std::string& error) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::string reason;
+  std::FILE* file = openRegularFile(path, reason);
   if (!file) {
-    error = "cannot read " + path + ": " + (errno ? std::strerror(errno) : "unknown error");
+    error = "cannot read " + printable(path) + ": " + reason;
     return false;
   }
   bytes.resize(kReadLimit + 1);
   errno = 0;
   bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
   const bool failed = std::ferror(file) != 0;
-  const int reason = errno;
+  const int code = errno;
   std::fclose(file);
   if (failed) {
-    error = "cannot read " + path + ": " + (reason ? std::strerror(reason) : "unknown error");
+    error = "cannot read " + printable(path) + ": " + (code ? std::strerror(code) : "unknown error");
     return false;
   }
   return true;
@@ -150,11 +151,7 @@ std::string missingKeyProblem(const GenerationState& state, SlotIndex key, const
   }
   // A zone no slot lies in costs the player nothing.
   if (zones.empty()) return "";
-  const std::vector<int32_t> results = modifierResults(state.slotNames, key);
-  const bool gunSwapped = std::find(results.begin(), results.end(), kSelfDefenseGunEntry) != results.end();
-  std::string text = "key item " + nameOf(state, key) + " is missing" +
-                     (gunSwapped ? " (modifier 5 swaps it for the Self Defense Gun)" : "") + ", so " +
-                     (zones.size() == 1 ? "zone " : "zones ");
+  std::string text = "key item " + nameOf(state, key) + " is missing, so " + (zones.size() == 1 ? "zone " : "zones ");
   for (std::size_t k = 0; k < zones.size(); ++k) {
     text += (k ? ", " : "") + std::to_string(zones[k]) + " (";
     for (std::size_t r = 0; r < rooms[k].size(); ++r) text += (r ? ", " : "") + rooms[k][r];
@@ -173,6 +170,40 @@ int firstDifference(const ItemListContents& a, const ItemListContents& b) {
     if (a.enemyCodes[r] != b.enemyCodes[r]) return kSlotCount + 2 + static_cast<int>(r);
   }
   return 0;
+}
+
+// What the file shows of options other than those given, for a file that is
+// not the seed's: an enemy block, an armed or empty fuel capsule, items held
+// twice (only modifiers do that). Empty when nothing shows.
+std::string optionHint(const ItemListContents& contents, const RunOptions& options) {
+  std::vector<std::string> hints;
+  const bool enemies = !contents.enemyCodes.empty();
+  if (enemies != options.enemyRandomizer) {
+    hints.push_back(enemies ? "the file has an enemy block, which only --enemies gives"
+                            : "the file has no enemy block, but --enemies was given");
+  }
+  const Placement& placement = contents.placement;
+  const auto holds = [&placement](int32_t entry) {
+    return std::find(placement.begin(), placement.end(), entry) != placement.end();
+  };
+  if (holds(kExtraNameIndex) && !options.armedFuelCapsule) {
+    hints.push_back("the file holds the armed fuel capsule, which only --modifier 6 gives");
+  } else if (!holds(kExtraNameIndex) && holds(kEmptyFuelCapsuleEntry) && options.armedFuelCapsule) {
+    hints.push_back("the file holds the empty fuel capsule, but --modifier 6 was given");
+  }
+  Placement sorted = placement;
+  std::sort(sorted.begin(), sorted.end());
+  const bool repeats = std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end();
+  bool anySwap = false;
+  for (int number = 1; number <= 5; ++number) anySwap = anySwap || modifierOn(options, number);
+  if (repeats && !anySwap) {
+    hints.push_back("the file holds some items more than once, which only modifiers 1 to 5 do");
+  } else if (!repeats && options.allToSelfDefenseGun) {
+    hints.push_back("the file holds every item once, but --modifier 5 was given");
+  }
+  std::string joined;
+  for (const std::string& hint : hints) joined += (joined.empty() ? "" : "; ") + hint;
+  return joined;
 }
 
 }  // namespace
@@ -201,7 +232,7 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
   for (SlotIndex slot : pins) {
     // A modifier rewrites pinned slots like any other.
     const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-    const std::vector<int32_t> allowed = modifierResults(state.slotNames, slot);
+    const std::vector<int32_t> allowed = modifierResults(state, slot);
     if (std::find(allowed.begin(), allowed.end(), entry) != allowed.end()) continue;
     // Several entries share a name, so a namesake is told apart by its slot.
     const bool namesake = nameOf(state, entry) == nameOf(state, slot);
@@ -211,12 +242,14 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
   }
 
   const std::vector<SlotIndex> keys = keyItems(state);
+  std::vector<SlotIndex> lockedIn;  // keys behind their own lock
   for (SlotIndex key : keys) {
     const SlotIndex slot = slotHolding(state.placement, key);
     const auto locked = state.lockTable.find(key);
     if (slot < 0 || locked == state.lockTable.end()) continue;
     const Zone zone = zoneOf(state, slot);
     if (std::find(locked->second.begin(), locked->second.end(), zone) == locked->second.end()) continue;
+    lockedIn.push_back(key);
     problems.push_back(nameOf(state, key) + " lies behind the lock it opens: in " + slotPlace(state, slot) + " (zone " +
                        std::to_string(zone) + ")");
   }
@@ -225,7 +258,11 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
   for (SlotIndex key : keys) {
     if (search.colour[static_cast<std::size_t>(key)] == 0) search.visit(key);
   }
-  for (const auto& loop : search.loops) problems.push_back(loopProblem(state, loop));
+  for (const auto& loop : search.loops) {
+    // A key whose zone needs the key itself is the lock problem above.
+    if (loop.size() == 1 && std::find(lockedIn.begin(), lockedIn.end(), loop.front()) != lockedIn.end()) continue;
+    problems.push_back(loopProblem(state, loop));
+  }
 
   const KeyRoute route = planKeyRoute(state);
   for (SlotIndex key : route.missing) {
@@ -238,11 +275,18 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
 int checkItemListFile(GenerationState& state, const CheckRequest& request) {
   RunOptions& options = state.options;
   options = request.options;
+  const std::string file = printable(request.file);
+  // Read first, so a mistyped name is reported as the missing file it is.
+  std::string bytes, error;
+  if (!readLimited(request.file, bytes, error)) {
+    *state.errors << kMessagePrefix << error << std::endl;
+    return kExitCheckUnreadable;
+  }
   RunOptions named;
   if (settingFromFileName(request.file, named)) {
     const bool otherCharacter = request.characterGiven && named.character != options.character;
     if (otherCharacter || (request.difficultyGiven && named.hardDifficulty != options.hardDifficulty)) {
-      *state.errors << kMessagePrefix << "cannot check " << request.file << ": its name says " << settingName(named)
+      *state.errors << kMessagePrefix << "cannot check " << file << ": its name says " << settingName(named)
                     << ", but "
                     << (otherCharacter ? std::string("--character says ") + characterName(options)
                                        : std::string("--difficulty says ") + difficultyName(options))
@@ -252,24 +296,19 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
     options.character = named.character;
     options.hardDifficulty = named.hardDifficulty;
   } else if (!request.characterGiven || !request.difficultyGiven) {
-    *state.errors << kMessagePrefix << "cannot check " << request.file
+    *state.errors << kMessagePrefix << "cannot check " << file
                   << ": the name is not ItemList<Chris|Jill><Normal|Hard>.txt, so --character and --difficulty "
                      "must say whose it is"
                   << std::endl;
     return kExitBadArguments;
   }
 
-  std::string bytes, error;
-  if (!readLimited(request.file, bytes, error)) {
-    *state.errors << kMessagePrefix << error << std::endl;
-    return kExitCheckUnreadable;
-  }
   ItemListContents contents;
   ItemListFault fault;
   if (!readItemList(bytes, contents, fault) || bytes.size() > kReadLimit) {
     // No item list fills the bytes read, so a fault always lies within them.
     if (fault.reason.empty()) fault = {kSlotCount + 2 + kEnemyRoomCount, "the file goes on after the enemy block"};
-    *state.errors << kMessagePrefix << "cannot check " << request.file << ": line " << fault.line << ": "
+    *state.errors << kMessagePrefix << "cannot check " << file << ": line " << fault.line << ": "
                   << fault.reason << std::endl;
     return kExitCheckUnreadable;
   }
@@ -281,9 +320,9 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
   // First, so racers compare it with the organiser's before anything else.
   printLine(state, request.file + ": file code " + fileCode(bytes));
   if (problems.empty()) {
-    printLine(state, request.file + ": " + settingName(options) + ", the run can be completed");
+    printLine(state, file + ": " + settingName(options) + ", the run can be completed");
   } else {
-    printLine(state, request.file + ": " + settingName(options) + ", the run cannot be completed:");
+    printLine(state, file + ": " + settingName(options) + ", the run cannot be completed:");
     for (const std::string& problem : problems) printLine(state, "  " + problem);
   }
   int status = problems.empty() ? kExitSuccess : kExitCheckIncomplete;
@@ -302,13 +341,15 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
     const std::string command = reproducingCommand(options, request.seed);
     const int difference = firstDifference(contents, expectedContents);
     if (difference != 0) {
-      printLine(state, request.file + " is not the file of: " + command + " (the first difference is on line " +
+      printLine(state, file + " is not the file of: " + command + " (the first difference is on line " +
                            std::to_string(difference) + ")");
+      const std::string hint = optionHint(contents, options);
+      if (!hint.empty()) printLine(state, "  Hint: " + hint);
       if (status == kExitSuccess) status = kExitCheckDiffers;
     } else if (bytes != expected) {
-      printLine(state, request.file + " holds the same run as the file of: " + command + ", with other line ends");
+      printLine(state, file + " holds the same run as the file of: " + command + ", with other line ends");
     } else {
-      printLine(state, request.file + " is exactly the file of: " + command);
+      printLine(state, file + " is exactly the file of: " + command);
     }
   }
 
@@ -320,11 +361,12 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
     const std::string route = outputPath(state, keyRouteFileName(options));
     std::error_code ignored;
     if (std::filesystem::equivalent(route, request.file, ignored)) {
-      *state.errors << kMessagePrefix << "cannot write " << route << ": it is the file being checked" << std::endl;
+      *state.errors << kMessagePrefix << "cannot write " << printable(route) << ": it is the file being checked"
+                    << std::endl;
       return kExitWriteFailed;
     }
     if (!writeKeyRouteFile(state)) return kExitWriteFailed;
-    printLine(state, "Key route written to " + route);
+    printLine(state, "Key route written to " + printable(route));
   }
   return status;
 }

@@ -4,17 +4,20 @@
 #include <filesystem>
 #include <ostream>
 #include <system_error>
+#include <vector>
 
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_assignment.h"
 #include "modifiers/item_modifiers.h"
 #include "output/cheat_sheet.h"
+#include "output/file_code.h"
 #include "output/item_list.h"
 #include "output/key_route_file.h"
 #include "output/spoiler_json.h"
 #include "output/text_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
+#include "placement/key_route.h"
 
 std::string generatingLine(const RunOptions& options) {
   return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
@@ -47,7 +50,7 @@ bool prepareOutputDirectory(GenerationState& state, const std::string& directory
   std::error_code failure;
   std::filesystem::create_directories(directory, failure);
   if (failure) {
-    *state.errors << kMessagePrefix << "cannot create output folder " << directory << ": " << failure.message()
+    *state.errors << kMessagePrefix << "cannot create output folder " << printable(directory) << ": " << failure.message()
                   << std::endl;
     return false;
   }
@@ -88,14 +91,23 @@ bool generateRun(GenerationState& state, uint32_t seed) {
 
 int finishGeneration(GenerationState& state, uint32_t seed, bool found) {
   if (!completeGeneration(state, found)) return kExitNoPlacement;
-  // A cheat sheet without its item list would describe a different game, so a
-  // failed item list ends the run.
-  if (!writeItemListFile(state)) return kExitWriteFailed;
+  // Every file of the run, written together: a cheat sheet or key route
+  // beside the item list of another run would describe a different game. A
+  // race writes the item list alone, since any other file would reveal it.
+  std::vector<OutputFile> files = {{itemListFileName(state.options), formatItemList(state)}};
   if (!state.raceMode) {
-    if (!writeCheatSheet(state)) return kExitWriteFailed;
-    if (state.writeKeyRoute && !writeKeyRouteFile(state)) return kExitWriteFailed;
-    if (state.writeSpoilerJson && !writeSpoilerFile(state, seed)) return kExitWriteFailed;
+    files.push_back({cheatSheetFileName(state.options), formatCheatSheet(state)});
+    if (state.writeKeyRoute) {
+      files.push_back({keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state))});
+    }
+    if (state.writeSpoilerJson) files.push_back({spoilerFileName(state.options), formatSpoilerJson(state, seed)});
   }
+  printLine(state, "Writing to " + files[0].name);
+  if (!writeOutputFiles(state, files)) return kExitWriteFailed;
+  printLine(state, "ItemList created!");
+  // Players compare it at a glance to know they play the same file.
+  printLine(state, fileCodeLine(files[0].contents));
+  if (!state.raceMode) printLine(state, "Now writing " + files[1].name);
   printLine(state, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
   return kExitSuccess;
 }

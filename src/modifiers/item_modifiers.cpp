@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "placement/key_route.h"
+
 namespace {
 
 // Item classes a catalogue entry can belong to, one bit each.
@@ -67,6 +69,15 @@ unsigned classesOf(const std::string& name) {
   return classes;
 }
 
+// Per catalogue entry, whether it is a key item of the run's tables.
+std::vector<bool> keyEntries(const GenerationState& state) {
+  std::vector<bool> keys(static_cast<std::size_t>(kExtraNameIndex) + 1, false);
+  for (SlotIndex item : keyItems(state)) {
+    if (item >= 0 && item <= kExtraNameIndex) keys[static_cast<std::size_t>(item)] = true;
+  }
+  return keys;
+}
+
 }  // namespace
 
 void applyItemModifiers(GenerationState& state) {
@@ -91,6 +102,13 @@ void applyItemModifiers(GenerationState& state) {
     return entryClasses[static_cast<std::size_t>(entry)];
   };
 
+  // Modifier 5 leaves the run's key items where they are: a missing key
+  // would close its zones and make the run impossible to complete.
+  const std::vector<bool> keyEntry = keyEntries(state);
+  const auto isKey = [&keyEntry](int32_t entry) {
+    return entry >= 0 && static_cast<std::size_t>(entry) < keyEntry.size() && keyEntry[static_cast<std::size_t>(entry)];
+  };
+
   const std::size_t slots = std::min<std::size_t>(state.placement.size(), kSlotCount);
   for (std::size_t i = 0; i < slots; ++i) {
     int32_t& entry = state.placement[i];
@@ -99,7 +117,7 @@ void applyItemModifiers(GenerationState& state) {
         entry = kJunkEntries[state.random.below(4)];
       }
     }
-    if (options.allToSelfDefenseGun && (classesAt(entry) & kAnyGunSwapClass)) {
+    if (options.allToSelfDefenseGun && (classesAt(entry) & kAnyGunSwapClass) && !isKey(entry)) {
       entry = kSelfDefenseGunEntry;
     }
     if (options.armedFuelCapsule && (classesAt(entry) & kEmptyFuelCapsuleClass)) {
@@ -108,7 +126,9 @@ void applyItemModifiers(GenerationState& state) {
   }
 }
 
-std::vector<int32_t> modifierResults(const std::vector<std::string>& slotNames, int32_t entry) {
+std::vector<int32_t> modifierResults(const GenerationState& state, int32_t entry) {
+  const std::vector<std::string>& slotNames = state.slotNames;
+  const std::vector<bool> keyEntry = keyEntries(state);
   const auto classesAt = [&slotNames](int32_t value) -> unsigned {
     if (value < 0 || static_cast<std::size_t>(value) >= slotNames.size()) return 0;
     return classesOf(slotNames[static_cast<std::size_t>(value)]);
@@ -119,7 +139,8 @@ std::vector<int32_t> modifierResults(const std::vector<std::string>& slotNames, 
     results.insert(results.end(), std::begin(kJunkEntries), std::end(kJunkEntries));
   }
   for (std::size_t k = 0, count = results.size(); k < count; ++k) {
-    if (classesAt(results[k]) & kAnyGunSwapClass) {
+    const bool key = results[k] >= 0 && results[k] <= kExtraNameIndex && keyEntry[static_cast<std::size_t>(results[k])];
+    if ((classesAt(results[k]) & kAnyGunSwapClass) && !key) {
       results.push_back(kSelfDefenseGunEntry);
       break;
     }

@@ -57,7 +57,9 @@ constexpr const char* kDefenceItemNames[] = {
 };
 
 // Items modifier 5 replaces besides the four classes above; the junk items are
-// among them, so junk that modifiers 1 to 4 put in ends as the gun too.
+// among them, so junk that modifiers 1 to 4 put in ends as the gun too. A key
+// item of the run ("Broken Shotgun", Chris's "Jill's Handgun") is never
+// replaced, whatever list names it.
 constexpr const char* kGunSwapExtraNames[] = {
     "Magnum Revolver", "Grenade Launcher", "Jill's Handgun", "Broken Shotgun", "X-Ray of CLARK",
     "X-Ray of GAIL",   "Wooden Mount",     "Slide Filter",   "Fuel Canteen",
@@ -65,6 +67,8 @@ constexpr const char* kGunSwapExtraNames[] = {
 
 // The item modifier 6 arms.
 constexpr const char* kEmptyFuelCapsuleName = "Fuel Supply Capsule (Empty)";
+// Its catalogue entry, the same in every setting.
+constexpr int32_t kEmptyFuelCapsuleEntry = 178;
 
 // Junk catalogue entries, indexed by random.below(4): "X-Ray of CLARK",
 // "X-Ray of GAIL", "Wooden Mount", "Slide Filter" in every setting.
@@ -75,10 +79,12 @@ constexpr int32_t kSelfDefenseGunEntry = 137;
 
 // Prints the announcement of each switched-on modifier 1..5, then rewrites
 // state.placement slot by slot by item class (display names in
-// state.slotNames). Draws state.random.below(4) exactly once per slot swapped
+// state.slotNames); modifier 5 keeps every key item of state.lockTable and
+// state.unlockTable in its slot. Draws state.random.below(4) exactly once per slot swapped
 // for junk and never otherwise; with every switch off it does nothing at all.
 void applyItemModifiers(GenerationState& state);
 
 // Every catalogue entry some mix of switched-on modifiers can leave in a slot
-// that held `entry` (`entry` itself first), by the names in slotNames.
-std::vector<int32_t> modifierResults(const std::vector<std::string>& slotNames, int32_t entry);
+// that held `entry` (`entry` itself first), by state.slotNames and the key
+// items of the run's tables.
+std::vector<int32_t> modifierResults(const GenerationState& state, int32_t entry);

@@ -1,9 +1,12 @@
 #include "output/text_file.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <ostream>
+#include <system_error>
 
 #include "platform/platform.h"
 
@@ -18,10 +21,33 @@ namespace {
 
 std::string errnoReason(int code) { return code ? std::strerror(code) : "unknown error"; }
 
-}  // namespace
+// The process id in `name` when it is `prefix` + "PID-N" with decimal PID
+// and N, else 0 (no process has id 0).
+unsigned long temporaryFileProcess(const std::string& name, const std::string& prefix) {
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
+  unsigned long long id = 0;
+  std::size_t k = prefix.size();
+  for (; k < name.size() && name[k] >= '0' && name[k] <= '9' && id <= 0xffffffffull; ++k) {
+    id = id * 10 + static_cast<unsigned>(name[k] - '0');
+  }
+  if (k == prefix.size() || k == name.size() || name[k] != '-' || id > 0xffffffffull) return 0;
+  if (++k == name.size()) return 0;
+  for (; k < name.size(); ++k) {
+    if (name[k] < '0' || name[k] > '9') return 0;
+  }
+  return static_cast<unsigned long>(id);
+}
 
-bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
-                         FileCreator create) {
+void removeAll(const std::vector<FileMove>& pending) {
+  for (const FileMove& file : pending) std::remove(file.from.c_str());
+  unmarkTemporaryFiles();
+}
+
+// Writes `contents` to a new temporary file beside `path` and flushes it to
+// the disk. Once the file exists it is added to `pending`, the temporary
+// files an interrupt or a failure removes.
+bool writeTemporary(const std::string& path, const std::string& contents, FileCreator create,
+                    std::vector<FileMove>& pending, std::string& reason) {
   // The temporary file sits beside the target so the final rename never
   // crosses file systems.
   static unsigned counter = 0;
@@ -31,42 +57,94 @@ bool writeFileAtomically(const std::string& path, const std::string& contents, s
     temporary = path + ".tmp" + std::to_string(currentProcessId()) + "-" + std::to_string(++counter);
     // Marked before it exists, so that Ctrl+C at any moment of its short
     // life leaves nothing behind.
-    markTemporaryFile(temporary);
+    unmarkTemporaryFiles();
+    bool markedAll = markTemporaryFile(temporary);
+    for (const FileMove& each : pending) markedAll = markTemporaryFile(each.from) && markedAll;
+    if (!markedAll) {
+      reason = "too many files at once";
+      return false;
+    }
     errno = 0;
     file = create(temporary);
-    if (!file) {
-      unmarkTemporaryFile();
-      if (errno != EEXIST) break;
-    }
+    if (!file && errno != EEXIST) break;
   }
   if (!file) {
-    error = "cannot write " + path + ": " + errnoReason(errno);
+    reason = errnoReason(errno);
     return false;
   }
+  pending.push_back({temporary, path});
 
   errno = 0;
   bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-  std::string reason = written ? "" : errnoReason(errno);
-  // On the disk before the rename: a power cut just after the run then finds
-  // the earlier file or the whole new one, never an empty one.
+  reason = written ? "" : errnoReason(errno);
+  // On the disk before any rename: a power cut just after the run then finds
+  // the earlier files or the whole new ones, never an empty one.
   if (written) written = flushToDisk(file, reason);
   errno = 0;
   const bool closed = std::fclose(file) == 0;
   if (written && !closed) reason = errnoReason(errno);
-  if (written && closed && replaceFile(temporary, path, reason)) {
-    unmarkTemporaryFile();
-    return true;
+  return written && closed;
+}
+
+}  // namespace
+
+void removeStaleTemporaryFiles(const std::string& path) {
+  const std::filesystem::path target(path);
+  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+  const std::string prefix = target.filename().string() + ".tmp";
+  std::error_code failure;
+  std::filesystem::directory_iterator entries(folder, failure);
+  if (failure) return;  // writing the files reports what is wrong with the folder
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (const std::filesystem::directory_entry& entry : entries) {
+    const unsigned long process = temporaryFileProcess(entry.path().filename().string(), prefix);
+    if (process == 0 || !entry.is_regular_file(failure)) continue;
+    const auto written = std::filesystem::last_write_time(entry.path(), failure);
+    if (failure) continue;
+    const long long age = std::chrono::duration_cast<std::chrono::seconds>(now - written).count();
+    // The age first: a folder shared with other machines holds files of
+    // processes this machine cannot see, and a live run's file is young.
+    if (age <= kStaleTemporarySeconds || processExists(process)) continue;
+    std::filesystem::remove(entry.path(), failure);
   }
-  std::remove(temporary.c_str());
-  unmarkTemporaryFile();
-  error = "cannot write " + path + ": " + reason;
+}
+
+bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error, FileCreator create) {
+  for (const OutputFile& file : files) removeStaleTemporaryFiles(file.name);
+  std::vector<FileMove> pending;
+  std::string reason;
+  for (const OutputFile& file : files) {
+    // Checked before anything is written, so that a read-only file cannot
+    // stop the renames half way.
+    if (!canReplace(file.name, reason) || !writeTemporary(file.name, file.contents, create, pending, reason)) {
+      removeAll(pending);
+      error = "cannot write " + printable(file.name) + ": " + reason;
+      return false;
+    }
+  }
+
+  std::size_t failed = 0;
+  if (replaceFiles(pending, failed, reason)) return true;
+  // Only a change to the folder since canReplace gets here.
+  error = "cannot write " + printable(pending[failed].to) + ": " + reason;
+  return false;
+}
+
+bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
+                         FileCreator create) {
+  return writeFilesTogether({{path, contents}}, error, create);
+}
+
+bool writeOutputFiles(GenerationState& state, const std::vector<OutputFile>& namedFiles) {
+  std::vector<OutputFile> files;
+  for (const OutputFile& file : namedFiles) files.push_back({outputPath(state, file.name), file.contents});
+  std::string error;
+  const FileCreator create = state.createFile ? state.createFile : createNewFile;
+  if (writeFilesTogether(files, error, create)) return true;
+  *state.errors << kMessagePrefix << error << '\n' << std::flush;
   return false;
 }
 
 bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents) {
-  std::string error;
-  const FileCreator create = state.createFile ? state.createFile : createNewFile;
-  if (writeFileAtomically(outputPath(state, fileName), contents, error, create)) return true;
-  *state.errors << kMessagePrefix << error << '\n' << std::flush;
-  return false;
+  return writeOutputFiles(state, {{fileName, contents}});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "state/generation_state.h"
 #include "platform/platform.h"
@@ -13,21 +14,44 @@ constexpr const char* kLineEnd = "\r\n";
 // programs can tell whose message it is.
 constexpr const char* kMessagePrefix = "mansion-randomizer: ";
 
+// Temporary files of a killed run older than this are removed by the next run
+// that writes the same file, if their process is gone too.
+constexpr long long kStaleTemporarySeconds = 60 * 60;
+
 // Path of an output file: `fileName` inside state.outputDirectory (or the
 // current folder when that is empty).
 std::string outputPath(const GenerationState& state, const std::string& fileName);
 
-// Replaces the file at `path` by `contents` so that a reader sees either the
-// old file or the whole new one: the bytes go to a temporary file in the same
-// folder, made by `create`, which is flushed to the disk and closed before it
-// is renamed over `path`; Ctrl+C meanwhile removes it. On failure nothing of
-// the temporary file remains, an earlier file at `path` is left as it was,
-// and `error` reads "cannot write NAME: REASON".
+// One file of a run: where it goes and its bytes.
+struct OutputFile {
+  std::string name;  // a path for writeFilesTogether, a file name for writeOutputFiles
+  std::string contents;
+};
+
+// Replaces the files together, as far as a file system allows: each goes to
+// a temporary file `PATH.tmpPID-N` beside it, made by `create` and flushed to
+// the disk; only when all are written are they renamed over their paths by
+// replaceFiles. A failure before the renames leaves every earlier file as it
+// was and no temporary file; Ctrl+C while the temporary files are written
+// removes them. First removes the stale
+// temporary files of these paths (see kStaleTemporarySeconds). On failure
+// `error` reads "cannot write PATH: REASON".
+bool writeFilesTogether(const std::vector<OutputFile>& files, std::string& error, FileCreator create = createNewFile);
+
+// writeFilesTogether for one file.
 bool writeFileAtomically(const std::string& path, const std::string& contents, std::string& error,
                          FileCreator create = createNewFile);
 
-// Writes `contents` to the output file `fileName` with writeFileAtomically
-// through state.createFile; a failure is reported as one line on
-// state.errors, "mansion-randomizer: cannot write NAME: REASON". Returns
-// whether it worked.
+// Removes the temporary files `PATH.tmpPID-N` that a killed run left beside
+// `path`: those over kStaleTemporarySeconds old whose process no longer runs.
+// A live run's file, even of another machine sharing the folder, is younger.
+void removeStaleTemporaryFiles(const std::string& path);
+
+// Writes the named files (each inside state.outputDirectory) together with
+// writeFilesTogether through state.createFile; a failure is reported as one
+// line on state.errors, "mansion-randomizer: cannot write NAME: REASON".
+// Returns whether it worked.
+bool writeOutputFiles(GenerationState& state, const std::vector<OutputFile>& namedFiles);
+
+// writeOutputFiles for one file.
 bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents);

@@ -18,7 +18,7 @@ struct KeyRoute {
   // Key items the placement holds but no step reaches: behind a loop of keys
   // or behind a key the placement no longer holds.
   std::vector<KeyPickup> outOfReach;
-  // Key items no slot holds (modifier 5 can swap one for the gun).
+  // Key items no slot holds (an edited file can lack one).
   std::vector<SlotIndex> missing;
 };
 

@@ -153,6 +153,9 @@ void searchBlocksOnThreads(BlockLedger& ledger, const SearchTables& tables, int 
     progress(knownToFail);
   }
   for (std::thread& helper : helpers) helper.join();
+  // The calling thread may have searched few of the blocks: one last report
+  // of every block before the passing one, whichever thread searched it.
+  progress(attemptsKnownToFail(ledger));
 }
 
 bool searchCandidatesInParallel(GenerationState& state, const SearchTables& tables, int64_t maxAttempts,

@@ -94,8 +94,8 @@ void searchBlocksOnThreads(BlockLedger& ledger, const SearchTables& tables, int 
 // generator jumped there, and the earliest passing candidate in stream order
 // is the answer: placement, attemptCount and state.random end exactly as
 // searchCandidates leaves them on one thread. `progress` is called on the
-// calling thread between its blocks with the attempt count up to which every
-// candidate is known to fail. Threads the system refuses to start are done
+// calling thread between its blocks, and once more when all threads are done,
+// with the attempt count up to which every candidate is known to fail. Threads the system refuses to start are done
 // without. `tables.usable` must be true.
 bool searchCandidatesInParallel(GenerationState& state, const SearchTables& tables, int64_t maxAttempts,
                                 int threads, const std::function<void(int64_t attemptsSoFar)>& progress);

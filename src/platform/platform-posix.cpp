@@ -1,26 +1,50 @@
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
 namespace {
 
-// The temporary file an interrupt removes. A handler reads the name while the
-// program may be changing it, so each new name goes into the buffer that was
-// not published last and is then published in one atomic store.
-std::string markedNames[2];
-int nextMarkedName = 0;
-std::atomic<const char*> markedPath{nullptr};
-static_assert(std::atomic<const char*>::is_always_lock_free, "the signal handler may only read lock-free atomics");
+// The temporary files an interrupt removes. A handler reads the list while
+// the program may be changing it, so each new list is built in the buffer
+// that was not published last and is then published in one atomic store.
+std::vector<std::string> markedFiles;
+std::string markedNames[2][kMaxMarkedFiles];
+const char* markedLists[2][kMaxMarkedFiles + 1];
+int nextMarkedList = 0;
+std::atomic<const char* const*> markedPaths{nullptr};
+static_assert(std::atomic<const char* const*>::is_always_lock_free,
+              "the signal handler may only read lock-free atomics");
+
+void publishMarkedFiles() {
+  if (markedFiles.empty()) {
+    markedPaths.store(nullptr);
+    return;
+  }
+  const int list = nextMarkedList;
+  std::size_t k = 0;
+  for (; k < markedFiles.size(); ++k) {
+    markedNames[list][k] = markedFiles[k];
+    markedLists[list][k] = markedNames[list][k].c_str();
+  }
+  markedLists[list][k] = nullptr;
+  markedPaths.store(markedLists[list]);
+  nextMarkedList ^= 1;
+}
 
 // Ctrl+C, kill's default signal and a closed terminal.
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
@@ -28,7 +52,9 @@ struct sigaction earlierActions[3];
 
 void removeMarkedFileAndEnd(int signalNumber) {
   const int savedErrno = errno;
-  if (const char* path = markedPath.load()) unlink(path);
+  if (const char* const* paths = markedPaths.load()) {
+    for (; *paths; ++paths) unlink(*paths);
+  }
   // What the signal did before (ending the program, normally) happens once
   // this handler returns: the signal is blocked until then.
   for (int i = 0; i < 3; ++i) {
@@ -55,17 +81,6 @@ void installInterruptHandlers() {
   }
 }
 
-// Makes a finished rename survive a power cut. Best effort: the new file has
-// already replaced the earlier one, so there is nothing left to report to.
-void syncFolderOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (descriptor < 0) return;
-  fsync(descriptor);
-  close(descriptor);
-}
-
 }  // namespace
 
 bool stdoutIsTerminal() { return isatty(STDOUT_FILENO) == 1; }
@@ -82,23 +97,113 @@ void waitForKey() {
   std::cout << '\n' << std::flush;
 }
 
-bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+bool canReplace(const std::string& to, std::string& reason) {
   // rename() asks only the folder for permission, so on its own it would
   // replace a file the player made read-only. Refuse as Windows does, and as
   // opening the file for writing would.
-  if (access(to.c_str(), W_OK) != 0 && errno != ENOENT) {
+  struct stat status {};
+  if (stat(to.c_str(), &status) != 0) {
+    if (errno == ENOENT) return true;
     reason = std::strerror(errno);
     return false;
   }
-  if (std::rename(from.c_str(), to.c_str()) == 0) {
-    syncFolderOf(to);
-    return true;
+  if (S_ISDIR(status.st_mode)) {
+    reason = std::strerror(EISDIR);
+    return false;
   }
+  if (access(to.c_str(), W_OK) != 0) {
+    reason = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  if (!canReplace(to, reason)) return false;
+  if (std::rename(from.c_str(), to.c_str()) == 0) return true;
   reason = std::strerror(errno);
   return false;
 }
 
+bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::string& reason) {
+  // Held in the child too, which inherits the mask: Ctrl+C reaches the whole
+  // process group.
+  sigset_t interrupts, earlierMask;
+  sigemptyset(&interrupts);
+  for (int signalNumber : kInterrupts) sigaddset(&interrupts, signalNumber);
+  pthread_sigmask(SIG_BLOCK, &interrupts, &earlierMask);
+  // The child only makes system calls on names made beforehand; a file it
+  // did not move (it failed, or was killed too) still exists, and is moved
+  // here, or gives the reason it cannot be.
+  const pid_t child = fork();
+  if (child == 0) {
+    for (const FileMove& move : moves) {
+      if (std::rename(move.from.c_str(), move.to.c_str()) != 0) break;
+    }
+    _exit(0);
+  }
+  if (child > 0) {
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  bool moved = true;
+  for (std::size_t k = 0; k < moves.size(); ++k) {
+    if (!moved) {
+      unlink(moves[k].from.c_str());
+    } else if (access(moves[k].from.c_str(), F_OK) == 0 && !replaceFile(moves[k].from, moves[k].to, reason)) {
+      failed = k;
+      moved = false;
+      unlink(moves[k].from.c_str());
+    }
+  }
+  std::string lastFolder;
+  for (const FileMove& move : moves) {
+    const size_t slash = move.to.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : move.to.substr(0, slash);
+    if (folder == lastFolder) continue;
+    lastFolder = folder;
+    // Best effort: the files are in place, so there is nothing to report.
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) continue;
+    fsync(descriptor);
+    close(descriptor);
+  }
+  unmarkTemporaryFiles();
+  pthread_sigmask(SIG_SETMASK, &earlierMask, nullptr);
+  return moved;
+}
+
 std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
+
+std::FILE* openRegularFile(const std::string& path, std::string& reason) {
+  struct stat status {};
+  if (stat(path.c_str(), &status) != 0) {
+    reason = std::strerror(errno);
+    return nullptr;
+  }
+  if (!S_ISREG(status.st_mode)) {
+    reason = "not a regular file";
+    return nullptr;
+  }
+  // O_NONBLOCK: should a FIFO have taken the file's place since stat, open
+  // returns at once instead of waiting for a writer.
+  const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (descriptor < 0) {
+    reason = std::strerror(errno);
+    return nullptr;
+  }
+  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    close(descriptor);
+    reason = "not a regular file";
+    return nullptr;
+  }
+  std::FILE* file = fdopen(descriptor, "rb");
+  if (!file) {
+    reason = std::strerror(errno);
+    close(descriptor);
+  }
+  return file;
+}
 
 bool flushToDisk(std::FILE* file, std::string& reason) {
   errno = 0;
@@ -107,15 +212,18 @@ bool flushToDisk(std::FILE* file, std::string& reason) {
   return false;
 }
 
-void markTemporaryFile(const std::string& path) {
+bool markTemporaryFile(const std::string& path) {
   installInterruptHandlers();
-  markedPath.store(nullptr);
-  markedNames[nextMarkedName] = path;
-  markedPath.store(markedNames[nextMarkedName].c_str());
-  nextMarkedName ^= 1;
+  if (markedFiles.size() >= static_cast<std::size_t>(kMaxMarkedFiles)) return false;
+  markedFiles.push_back(path);
+  publishMarkedFiles();
+  return true;
 }
 
-void unmarkTemporaryFile() { markedPath.store(nullptr); }
+void unmarkTemporaryFiles() {
+  markedFiles.clear();
+  markedPaths.store(nullptr);
+}
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
 
@@ -133,4 +241,11 @@ bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason) {
     size -= static_cast<std::size_t>(got);
   }
   return true;
+}
+
+bool processExists(unsigned long processId) {
+  const auto id = static_cast<pid_t>(processId);
+  // 0 and negative ids name process groups, not one process.
+  if (id <= 0 || static_cast<unsigned long>(id) != processId) return false;
+  return kill(id, 0) == 0 || errno != ESRCH;
 }

@@ -6,28 +6,55 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
 namespace {
 
-// The temporary file an interrupt removes. The console runs its control
-// handler on a thread of its own while the writer goes on, so each new name
-// goes into the buffer that was not published last and is then published in
-// one atomic store.
-std::string markedNames[2];
-int nextMarkedName = 0;
-std::atomic<const char*> markedPath{nullptr};
+// The temporary files an interrupt removes. The console runs its control
+// handler on a thread of its own while the writer goes on, so each new list
+// is built in the buffer that was not published last and is then published
+// in one atomic store.
+std::vector<std::string> markedFiles;
+std::string markedNames[2][kMaxMarkedFiles];
+const char* markedLists[2][kMaxMarkedFiles + 1];
+int nextMarkedList = 0;
+std::atomic<const char* const*> markedPaths{nullptr};
+// Set while one run's files are renamed; the handler waits for the renames.
+std::atomic<bool> interruptsHeld{false};
+
+void publishMarkedFiles() {
+  if (markedFiles.empty()) {
+    markedPaths.store(nullptr);
+    return;
+  }
+  const int list = nextMarkedList;
+  std::size_t k = 0;
+  for (; k < markedFiles.size(); ++k) {
+    markedNames[list][k] = markedFiles[k];
+    markedLists[list][k] = markedNames[list][k].c_str();
+  }
+  markedLists[list][k] = nullptr;
+  markedPaths.store(markedLists[list]);
+  nextMarkedList ^= 1;
+}
 
 BOOL WINAPI removeMarkedFile(DWORD) {
-  // The writer's handle allows the removal (see createNewFile); the name goes
-  // at once or when the ending process closes the handle.
-  if (const char* path = markedPath.load()) DeleteFileA(path);
+  // A few renames take milliseconds; the system allows a closing console
+  // seconds before it ends the program.
+  for (int waited = 0; interruptsHeld.load() && waited < 2000; waited += 10) Sleep(10);
+  // The writer's handle allows the removal (see createNewFile); each name
+  // goes at once or when the ending process closes the handle.
+  if (const char* const* paths = markedPaths.load()) {
+    for (; *paths; ++paths) DeleteFileA(*paths);
+  }
   return FALSE;  // the next handler, at last the system's, ends the program
 }
 
@@ -97,21 +124,64 @@ void waitForKey() {
   std::cout << '\n' << std::flush;
 }
 
-bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+bool canReplace(const std::string& to, std::string& reason) {
   // NTFS refuses to rename over a read-only file, but not every file system
   // behind a drive letter does (Wine's view of a Unix folder replaces it), so
   // the attribute is asked first and the player's read-only file is kept
   // wherever the folder lives.
   const DWORD attributes = GetFileAttributesA(to.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return true;
+    reason = systemMessage(code);
+    return false;
+  }
+  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) {
     reason = systemMessage(ERROR_ACCESS_DENIED);
     return false;
   }
+  // MoveFileEx needs to delete the file it replaces, which a program holding
+  // it open without sharing that (an editor, the trainer) forbids. Asked
+  // before anything is written, so one such file cannot stop a run's renames
+  // half way.
+  const HANDLE probe = CreateFileA(to.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return true;
+    reason = systemMessage(code);
+    return false;
+  }
+  CloseHandle(probe);
+  return true;
+}
+
+bool replaceFile(const std::string& from, const std::string& to, std::string& reason) {
+  if (!canReplace(to, reason)) return false;
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
   reason = systemMessage(GetLastError());
   return false;
+}
+
+bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::string& reason) {
+  // MOVEFILE_WRITE_THROUGH makes each rename durable. The console's control
+  // handler waits while interruptsHeld is set.
+  interruptsHeld.store(true);
+  bool moved = true;
+  for (std::size_t k = 0; k < moves.size(); ++k) {
+    if (!moved) {
+      DeleteFileA(moves[k].from.c_str());
+    } else if (!replaceFile(moves[k].from, moves[k].to, reason)) {
+      failed = k;
+      moved = false;
+      DeleteFileA(moves[k].from.c_str());
+    }
+  }
+  unmarkTemporaryFiles();
+  interruptsHeld.store(false);
+  return moved;
 }
 
 std::FILE* createNewFile(const std::string& path) {
@@ -135,6 +205,43 @@ std::FILE* createNewFile(const std::string& path) {
   return file;
 }
 
+std::FILE* openRegularFile(const std::string& path, std::string& reason) {
+  // The C library's words for the common failures, as the POSIX build gives.
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    reason = std::strerror(errnoFor(GetLastError()));
+    return nullptr;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    reason = "not a regular file";
+    return nullptr;
+  }
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    reason = std::strerror(errnoFor(GetLastError()));
+    return nullptr;
+  }
+  // A pipe or a console device opens like a file but may never end.
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    reason = "not a regular file";
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    reason = std::strerror(EMFILE);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, "rb");
+  if (!file) {
+    reason = std::strerror(errno);
+    _close(descriptor);
+  }
+  return file;
+}
+
 bool flushToDisk(std::FILE* file, std::string& reason) {
   if (std::fflush(file) != 0) {
     reason = std::strerror(errno ? errno : EIO);
@@ -145,16 +252,19 @@ bool flushToDisk(std::FILE* file, std::string& reason) {
   return false;
 }
 
-void markTemporaryFile(const std::string& path) {
+bool markTemporaryFile(const std::string& path) {
   static const bool installed = SetConsoleCtrlHandler(removeMarkedFile, TRUE) != 0;
   static_cast<void>(installed);
-  markedPath.store(nullptr);
-  markedNames[nextMarkedName] = path;
-  markedPath.store(markedNames[nextMarkedName].c_str());
-  nextMarkedName ^= 1;
+  if (markedFiles.size() >= static_cast<std::size_t>(kMaxMarkedFiles)) return false;
+  markedFiles.push_back(path);
+  publishMarkedFiles();
+  return true;
 }
 
-void unmarkTemporaryFile() { markedPath.store(nullptr); }
+void unmarkTemporaryFiles() {
+  markedFiles.clear();
+  markedPaths.store(nullptr);
+}
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
 
@@ -173,4 +283,13 @@ bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason) {
     size -= chunk;
   }
   return true;
+}
+
+bool processExists(unsigned long processId) {
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(processId));
+  if (!process) return GetLastError() != ERROR_INVALID_PARAMETER;  // denied: it runs
+  DWORD exitCode = 0;
+  const bool running = !GetExitCodeProcess(process, &exitCode) || exitCode == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
 }

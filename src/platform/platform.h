@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // True when standard output is an interactive console rather than a pipe or file.
 bool stdoutIsTerminal();
@@ -18,31 +19,58 @@ void clearConsole();
 // returns at once when standard input has ended.
 void waitForKey();
 
-// Moves the file `from` over `to`, replacing `to` in one step if it exists
-// and the user may write it (a read-only `to` is kept and is a failure), and
-// makes the rename itself durable. On failure returns false and sets
-// `reason` to the system's explanation.
+// Whether replaceFile may put a file at `to`: it is absent, or a file the
+// user may write (a read-only file or a folder there is kept). On refusal
+// returns false and sets `reason` to the system's explanation.
+bool canReplace(const std::string& to, std::string& reason);
+
+// Moves the file `from` over `to`, replacing `to` in one step if canReplace
+// allows it. On failure returns false and sets `reason` to the system's
+// explanation.
 bool replaceFile(const std::string& from, const std::string& to, std::string& reason);
 
+// One rename of replaceFiles: the finished temporary file `from` goes over `to`.
+struct FileMove {
+  std::string from;
+  std::string to;
+};
+
+// Renames each `from` over its `to` with replaceFile, in order and without a
+// pause between them, then makes the renames durable and forgets the marked
+// temporary files (see markTemporaryFile). Interrupts wait until all are
+// done. Where the system can (POSIX), a child process makes the renames, so
+// that killing the program meanwhile cannot stop them half way; only a power
+// cut can. Stops at the first failure: sets `failed` to its index and
+// `reason`, removes the files not moved and returns false.
+bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::string& reason);
 // Creates the file `path`, which must not exist yet, and opens it for binary
 // writing; nullptr with errno set when it exists or cannot be made. An
 // existing file is never opened, let alone truncated. The file may be removed
 // while it is open, which an interrupt does (see markTemporaryFile).
 std::FILE* createNewFile(const std::string& path);
 
+// Opens `path` for binary reading if it is a regular file, without ever
+// waiting: a FIFO, device or folder is refused before it is opened for
+// reading, and a file swapped for one meanwhile is refused too. Otherwise
+// nullptr, with `reason` "not a regular file" or the system's explanation.
+std::FILE* openRegularFile(const std::string& path, std::string& reason);
+
 // Flushes `file` from the C library's buffer and the system's cache to the
 // disk, so that it survives a power cut. On failure returns false and sets
 // `reason` to the system's explanation.
 bool flushToDisk(std::FILE* file, std::string& reason);
 
-// Names the temporary file the writer is about to create and fill: an
-// interrupt (Ctrl+C, closing the console, a request to end the program)
-// removes it before the program ends the way it would have anyway. The first
-// call installs the handlers; interrupts still end the program at once.
-void markTemporaryFile(const std::string& path);
+// Adds `path` to the temporary files (at most kMaxMarkedFiles) the writer is
+// about to create and fill: an interrupt (Ctrl+C, closing the console, a
+// request to end the program) removes them all before the program ends the
+// way it would have anyway. The first call installs the handlers; interrupts
+// still end the program at once. False, with nothing marked, when full.
+bool markTemporaryFile(const std::string& path);
+constexpr int kMaxMarkedFiles = 8;
 
-// Forgets the marked temporary file once it is renamed or removed; keeps errno.
-void unmarkTemporaryFile();
+// Forgets every marked temporary file once they are renamed or removed;
+// keeps errno.
+void unmarkTemporaryFiles();
 
 // Process id, used to give temporary files names no other process uses.
 unsigned long currentProcessId();
@@ -52,3 +80,7 @@ unsigned long currentProcessId();
 // which some C libraries make deterministic). On failure returns false and
 // sets `reason` to the system's explanation.
 bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason);
+
+// Whether a process with this id runs on this machine (or may: one the
+// system will not tell about counts as running).
+bool processExists(unsigned long processId);

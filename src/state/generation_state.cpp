@@ -1,5 +1,7 @@
 #include "state/generation_state.h"
 
+#include <cstddef>
+#include <cstdio>
 #include <iostream>
 
 GenerationState::GenerationState() : console(&std::cout), errors(&std::cerr) {}
@@ -32,4 +34,57 @@ const char* characterName(const RunOptions& options) {
 
 const char* difficultyName(const RunOptions& options) {
   return options.hardDifficulty ? "Hard" : "Normal";
+}
+
+namespace {
+
+// Length of the valid UTF-8 sequence of two to four bytes at text[at], or 0.
+std::size_t utf8SequenceAt(const std::string& text, std::size_t at) {
+  const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned lead = byte(at);
+  std::size_t length = 0;
+  unsigned low = 0x80, high = 0xbf;  // range of the second byte
+  if (lead >= 0xc2 && lead <= 0xdf) {
+    length = 2;
+  } else if (lead >= 0xe0 && lead <= 0xef) {
+    length = 3;
+    if (lead == 0xe0) low = 0xa0;
+    if (lead == 0xed) high = 0x9f;  // no UTF-16 surrogates
+  } else if (lead >= 0xf0 && lead <= 0xf4) {
+    length = 4;
+    if (lead == 0xf0) low = 0x90;
+    if (lead == 0xf4) high = 0x8f;
+  } else {
+    return 0;
+  }
+  if (at + length > text.size() || byte(at + 1) < low || byte(at + 1) > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if (byte(at + k) < 0x80 || byte(at + k) > 0xbf) return 0;
+  }
+  // U+0080..U+009F are control characters too.
+  if (lead == 0xc2 && byte(at + 1) < 0xa0) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string printable(const std::string& text) {
+  std::string out;
+  for (std::size_t at = 0; at < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte >= 0x20 && byte < 0x7f) {
+      out += text[at++];
+      continue;
+    }
+    if (const std::size_t length = byte >= 0x80 ? utf8SequenceAt(text, at) : 0) {
+      out.append(text, at, length);
+      at += length;
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    out += escaped;
+    ++at;
+  }
+  return out;
 }

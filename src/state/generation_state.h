@@ -114,6 +114,11 @@ bool modifierOn(const RunOptions& options, int number);
 // long generation sees every line as soon as it is printed.
 void printLine(GenerationState& state, const std::string& line);
 
+// `text` (a file name, an option value) as a message may quote it: control
+// characters and bytes that are not valid UTF-8 become \xNN, so the message
+// stays one line and shows what was typed.
+std::string printable(const std::string& text);
+
 // "Chris" or "Jill", and "Normal" or "Hard", as the file names spell them.
 const char* characterName(const RunOptions& options);
 const char* difficultyName(const RunOptions& options);

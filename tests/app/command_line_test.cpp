@@ -109,6 +109,14 @@ TEST(CommandLineTest, BadArguments) {
       {{"--race", "--character", "chris"}, "missing --difficulty: both are needed to run without the menu"},
       {{"--check", "ItemListChrisHard.txt", "--spoiler-json"},
        "--spoiler-json cannot be given with --check: a check writes no spoiler file"},
+      // A message stays one line: control characters and broken UTF-8 as
+      // \xNN, whole UTF-8 characters (including four-byte ones) as they are.
+      {{"--character", "J\xc3\xbcrgen\n"}, "invalid character 'J\xc3\xbcrgen\\x0a': expected chris or jill"},
+      {{"--difficulty", "\xf0\x9f\x98\x80\r\x7f"},
+       "invalid difficulty '\xf0\x9f\x98\x80\\x0d\\x7f': expected normal or hard"},
+      {{"--bad\xc3", "x"}, "unknown option '--bad\\xc3'"},
+      {{"--seed", "\xc2\x85\xed\xa0\x80\xe2\x82"},
+       "invalid seed '\\xc2\\x85\\xed\\xa0\\x80\\xe2\\x82': expected a whole number from 0 to 4294967295"},
   };
   for (const Case& c : cases) {
     const Parsed parsed = parse(c.arguments);

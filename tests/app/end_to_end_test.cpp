@@ -1,6 +1,7 @@
 // Runs the built program as a player would, with its input piped in, in a
 // fresh folder, and checks the console transcript, the exit status and the
 // files it leaves.
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -130,6 +131,7 @@ TEST(EndToEndTest, EndOfInputAtTheMenuWritesNothing) {
     // Not even the output folder is made before a run is chosen.
     const Result result = sandbox.run(input, "--output-dir made");
     EXPECT_EQ(result.status, kExitEndOfInput) << input;
+    EXPECT_EQ(result.err, "mansion-randomizer: the input ended before a run was chosen\n") << input;
     EXPECT_TRUE(sandbox.files().empty()) << input;
     EXPECT_EQ(result.out.find("Generating"), std::string::npos);
   }
@@ -178,23 +180,23 @@ TEST(EndToEndTest, ReadOnlyItemListIsKept) {
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"ItemListJillHard.txt"}));
 }
 
-TEST(EndToEndTest, FileSizeLimitStopsTheCheatSheetAndKeepsTheEarlierOne) {
+TEST(EndToEndTest, FileSizeLimitStopsTheCheatSheetAndKeepsTheEarlierPair) {
   // A real failing write: the item list (under 1 KiB) fits below the limit,
   // the cheat sheet (about 9 KiB) does not. Ignoring SIGXFSZ turns the signal
   // into an EFBIG from write(). dash counts 512-byte blocks, bash 1 KiB ones.
   Sandbox sandbox;
-  std::ofstream(sandbox.work / "CheatSheetJillNormal.txt", std::ios::binary) << "earlier\r\n";
+  for (const char* name : {"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}) {
+    std::ofstream(sandbox.work / name, std::ios::binary) << "earlier\r\n";
+  }
   const Result result = sandbox.run("", "--character jill --difficulty normal --seed 3",
                                     "ulimit -f 4 && trap '' XFSZ &&");
   EXPECT_EQ(result.status, kExitWriteFailed);
   EXPECT_EQ(result.err, "mansion-randomizer: cannot write CheatSheetJillNormal.txt: File too large\n");
-  EXPECT_NE(result.out.find("ItemList created!\n" + fileCodeLine(readFile(sandbox.work / "ItemListJillNormal.txt")) +
-                            "\nNow writing CheatSheetJillNormal.txt\n"),
-            std::string::npos);
-  EXPECT_EQ(result.out.find("Completed!"), std::string::npos);
+  for (const char* claim : {"ItemList created!", "Now writing", "Completed!"}) {
+    EXPECT_EQ(result.out.find(claim), std::string::npos) << claim;
+  }
   EXPECT_EQ(readFile(sandbox.work / "CheatSheetJillNormal.txt"), "earlier\r\n");
-  RunOptions options;
-  EXPECT_EQ(readFile(sandbox.work / "ItemListJillNormal.txt"), programRun(options, 3).itemList);
+  EXPECT_EQ(readFile(sandbox.work / "ItemListJillNormal.txt"), "earlier\r\n");
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillNormal.txt", "ItemListJillNormal.txt"}));
 }
 
@@ -408,6 +410,52 @@ TEST(CommandLineEndToEndTest, KeyRouteAndCheckOfTheFilesTheSeedLineNames) {
   EXPECT_EQ(readFile(itemList), bytes);
   EXPECT_EQ(sandbox.files(), (std::vector<std::string>{"CheatSheetJillHard.txt", "ItemListJillHard.txt",
                                                        "KeyRouteJillHard.txt", "copy.txt"}));
+}
+
+TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers) {
+  Sandbox sandbox;
+  ASSERT_EQ(sandbox.run("", "--character jill --difficulty hard --seed 42 --enemies --modifier 6").status,
+            kExitSuccess);
+  std::ofstream identity(sandbox.work / "ItemListChrisNormal.txt", std::ios::binary);
+  for (int slot = 0; slot < kSlotCount; ++slot) identity << slot << "\r\n";
+  identity.close();
+  ASSERT_EQ(mkfifo((sandbox.work / "fifo").c_str(), 0644), 0);
+  fs::create_directory(sandbox.work / "folder");
+  const std::string notOf = "ItemListJillHard.txt is not the file of: mansion-randomizer --seed 42 ";
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string out;  // a part of standard output
+    std::string err;  // all of standard error
+  };
+  const Case cases[] = {
+      {"--check Missing.txt", kExitCheckUnreadable, "",
+       "mansion-randomizer: cannot read Missing.txt: No such file or directory\n"},
+      {"--check 'new\nline.txt'", kExitCheckUnreadable, "",
+       "mansion-randomizer: cannot read new\\x0aline.txt: No such file or directory\n"},
+      {"--check fifo", kExitCheckUnreadable, "", "mansion-randomizer: cannot read fifo: not a regular file\n"},
+      {"--check folder --character jill --difficulty hard", kExitCheckUnreadable, "",
+       "mansion-randomizer: cannot read folder: not a regular file\n"},
+      {"--check ItemListJillHard.txt --seed $(printf '4\\033')", kExitBadArguments, "",
+       "mansion-randomizer: invalid seed '4\\x1b': expected a whole number from 0 to 4294967295\n"
+       "Try 'mansion-randomizer --help' for more information.\n"},
+      {"--check ItemListJillHard.txt --seed 42 --modifier 6", kExitCheckDiffers,
+       notOf + "--character jill --difficulty hard --modifier 6 (the first difference is on line 1)\n"
+               "  Hint: the file has an enemy block, which only --enemies gives\n",
+       ""},
+      {"--check ItemListJillHard.txt --seed 42 --enemies", kExitCheckDiffers,
+       "  Hint: the file holds the armed fuel capsule, which only --modifier 6 gives\n", ""},
+      // Cannot be completed weighs more than differs.
+      {"--check ItemListChrisNormal.txt --seed 1", kExitCheckIncomplete, " is not the file of: ", ""},
+  };
+  for (const Case& c : cases) {
+    // The FIFO has a writer that never writes; the watchdog ends a check
+    // that would wait for it.
+    const Result result = sandbox.run("", c.arguments, "exec 3<>fifo && timeout 30");
+    EXPECT_EQ(result.status, c.status) << c.arguments;
+    EXPECT_NE(result.out.find(c.out), std::string::npos) << c.arguments << "\n" << result.out;
+    EXPECT_EQ(result.err, c.err) << c.arguments;
+  }
 }
 
 }  // namespace

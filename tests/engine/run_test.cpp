@@ -33,6 +33,7 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
   std::ostringstream console;
   state.console = &console;
   state.options = options;
+  state.attemptLimit = kTestAttemptLimit;
   ReferenceRandom random(seed);
   const auto nextRaw = [&random] { return random.next(); };
   buildSlotCatalogue(state);
@@ -42,7 +43,8 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
     referenceAssign(state.enemyRoomTable, nextRaw);
   }
   referenceGeneratePlacement(state, random);
-  state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw);
+  state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw,
+                                       referenceKeyItems(state.lockTable, state.unlockTable));
   return {formatItemList(state), formatCheatSheet(state), console.str(), random.next(), ""};
 }
 
@@ -145,15 +147,15 @@ TEST(RunTest, StoredRunsAreReproducedByteForByte) {
        "mule blade spruce timber otter"},
       {"jill-hard-5", "--seed 5 --character jill --difficulty hard", "fox straw ginger pony boat"},
       {"jill-hard-4294967295-m5", "--seed 4294967295 --character jill --difficulty hard --modifier 5",
-       "tomato viper bell chess star"},
+       "peach cricket mirror daisy vanilla"},
       {"jill-hard-2024-enemies-m1-m2-m3-m4-m5-m6",
-       "--seed 2024 --character jill --difficulty hard --enemies --modifier 1,2,3,4,5,6", "wolf reef tulip hill plum"},
+       "--seed 2024 --character jill --difficulty hard --enemies --modifier 1,2,3,4,5,6", "aspen quartz dingo daisy radish"},
       {"chris-normal-11", "--seed 11 --character chris --difficulty normal", "earth llama oak coral flute"},
       {"chris-normal-13-enemies-m2-m3", "--seed 13 --character chris --difficulty normal --enemies --modifier 2,3",
        "gull rabbit satchel rabbit cliff"},
       {"chris-hard-2", "--seed 2 --character chris --difficulty hard", "rose garden badger oak rabbit"},
       {"chris-hard-13-enemies-m5-m6", "--seed 13 --character chris --difficulty hard --enemies --modifier 5,6",
-       "earth poppy raven bread panther"},
+       "copper clover jade squid dove"},
   };
   for (const auto& run : runs) {
     SCOPED_TRACE(run[1]);
@@ -189,6 +191,7 @@ TEST(RunTest, StoredJillNormalSeedsAreReproduced) {
     GenerationState state;
     std::ostringstream console;
     state.console = &console;
+    state.attemptLimit = kTestAttemptLimit;
     state.random.reseed(seed);
     buildSlotCatalogue(state);
     buildConstraintTables(state);
@@ -209,12 +212,6 @@ std::FILE* createOnFullDisk(const std::string& path) {
   if (!created) return nullptr;
   std::fclose(created);
   return std::fopen("/dev/full", "wb");
-}
-
-// The disk fills up after the item list is written.
-std::FILE* createCheatSheetOnFullDisk(const std::string& path) {
-  if (path.find("CheatSheet") == std::string::npos) return createNewFile(path);
-  return createOnFullDisk(path);
 }
 
 struct FailingRun {
@@ -256,35 +253,40 @@ TEST(RunFailureTest, FullDiskClaimsNothingAndKeepsBothEarlierFiles) {
   EXPECT_EQ(run.folder.entries().size(), 2u);  // no temporary file left
 }
 
-TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierCheatSheet) {
+TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierPair) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  FailingRun run(createCheatSheetOnFullDisk);
-  run.keepEarlierFiles();
-  EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
-  EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
-                                  "/CheatSheetJillNormal.txt: No space left on device\n");
-  EXPECT_NE(run.console.str().find("ItemList created!\n" + fileCodeLine(run.file("ItemListJillNormal.txt")) +
-                                   "\nNow writing CheatSheetJillNormal.txt\n"),
-            std::string::npos);
-  EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
-  EXPECT_EQ(run.file("ItemListJillNormal.txt"), programRun(RunOptions(), 7u).itemList);
-  EXPECT_EQ(run.file("CheatSheetJillNormal.txt"), "earlier CheatSheetJillNormal.txt\r\n");
-  EXPECT_EQ(run.folder.entries().size(), 2u);
-}
-
-TEST(RunFailureTest, SpoilerFileThatCannotBeWrittenFailsTheRunAndKeepsTheEarlierOne) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  FailingRun run([](const std::string& path) {
-    return path.find("Spoiler") == std::string::npos ? createNewFile(path) : createOnFullDisk(path);
-  });
-  run.state.writeSpoilerJson = true;
-  std::ofstream(run.folder.path / "SpoilerJillNormal.json", std::ios::binary) << "earlier\n";
-  EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
-  EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
-                                  "/SpoilerJillNormal.json: No space left on device\n");
-  EXPECT_EQ(run.console.str().find("Completed!"), std::string::npos);
-  EXPECT_EQ(run.file("SpoilerJillNormal.json"), "earlier\n");
-  EXPECT_EQ(run.folder.entries().size(), 3u);
+  // The disk fills up at the cheat sheet, the key route or the spoiler file,
+  // after the files before it are written.
+  const struct {
+    FileCreator create;
+    const char* failing;
+  } cases[] = {
+      {[](const std::string& path) {
+         return path.find("CheatSheet") == std::string::npos ? createNewFile(path) : createOnFullDisk(path);
+       },
+       "CheatSheetJillNormal.txt"},
+      {[](const std::string& path) {
+         return path.find("KeyRoute") == std::string::npos ? createNewFile(path) : createOnFullDisk(path);
+       },
+       "KeyRouteJillNormal.txt"},
+      {[](const std::string& path) {
+         return path.find("Spoiler") == std::string::npos ? createNewFile(path) : createOnFullDisk(path);
+       },
+       "SpoilerJillNormal.json"},
+  };
+  for (const auto& c : cases) {
+    FailingRun run(c.create);
+    run.state.writeKeyRoute = true;
+    run.state.writeSpoilerJson = true;
+    run.keepEarlierFiles();
+    EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
+    EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() + "/" + c.failing +
+                                    ": No space left on device\n");
+    EXPECT_EQ(run.console.str().find("ItemList created!"), std::string::npos);
+    EXPECT_EQ(run.file("ItemListJillNormal.txt"), "earlier ItemListJillNormal.txt\r\n");
+    EXPECT_EQ(run.file("CheatSheetJillNormal.txt"), "earlier CheatSheetJillNormal.txt\r\n");
+    EXPECT_EQ(run.folder.entries().size(), 2u) << c.failing;  // no temporary file, no key route or spoiler
+  }
 }
 
 TEST(RunFailureTest, AttemptLimitIsReportedAndNothingIsWritten) {

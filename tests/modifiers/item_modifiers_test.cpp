@@ -15,6 +15,7 @@
 #include "state/generation_state.h"
 #include "catalogue/slot_catalogue.h"
 #include "modifiers/reference_item_modifiers.h"
+#include "placement/constraint_tables.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ class ItemModifiersTest : public ::testing::Test {
     state.options.hardDifficulty = setting.hard;
     setModifiers(state.options, modifiers);
     buildSlotCatalogue(state);
+    buildConstraintTables(state);
     state.placement.resize(kSlotCount);
     std::iota(state.placement.begin(), state.placement.end(), 0);
     if (shuffleSeed != 0) {
@@ -138,16 +140,17 @@ TEST_F(ItemModifiersTest, GunSwapOverridesJunkButTheJunkDrawsStillHappen) {
             "Swapping all non-key items out with Self-Defense Gun\n");
 }
 
-TEST_F(ItemModifiersTest, GunSwapTouchesOnlyListedItems) {
+TEST_F(ItemModifiersTest, GunSwapTouchesOnlyListedItemsThatAreNoKeys) {
   for (const Setting setting : kSettings) {
     prepare(setting, 16u);
+    const std::set<int32_t> keys = referenceKeyItems(state.lockTable, state.unlockTable);
     const CRandom generator = state.random;
     applyItemModifiers(state);
     for (int s = 0; s < kSlotCount; ++s) {
       const std::string& name = state.slotNames[s];
       const bool listed = kHealth.count(name) || kAmmo.count(name) || kDefence.count(name) ||
                           kGunExtras.count(name) || name == "Ink Ribbon";
-      EXPECT_EQ(state.placement[s], listed ? kSelfDefenseGunEntry : s) << "slot " << s << " " << name;
+      EXPECT_EQ(state.placement[s], listed && !keys.count(s) ? kSelfDefenseGunEntry : s) << "slot " << s << " " << name;
     }
     expectAdvancedBy(generator, state.random, 0);
     // Key items, the gun itself and look-alikes of listed names stay.
@@ -159,9 +162,11 @@ TEST_F(ItemModifiersTest, GunSwapTouchesOnlyListedItems) {
     if (setting.hard) {
       EXPECT_EQ(state.placement[46], 46);  // Dagger (after getting plant 42 item)
     }
-    // Slot 0 is Chris's "Jill's Handgun" but Jill's "Lighter"; slot 37 is
-    // Jill's "Grenade Launcher" but Chris's "Old Key".
-    EXPECT_EQ(state.placement[0], setting.chris ? kSelfDefenseGunEntry : 0);
+    // Listed names that are key items stay: the Broken Shotgun opens zone
+    // 37, and Chris's "Jill's Handgun" (Jill's "Lighter") stands in zone 38's
+    // unlock row. Slot 37 is Jill's "Grenade Launcher" but Chris's "Old Key".
+    EXPECT_EQ(state.placement[11], 11);
+    EXPECT_EQ(state.placement[0], 0);
     EXPECT_EQ(state.placement[37], setting.chris ? 37 : kSelfDefenseGunEntry);
   }
 }
@@ -256,7 +261,8 @@ TEST_F(ItemModifiersTest, MatchesPlainReferenceOnTheLibraryGenerator) {
         state.random.reseed(seed);
         std::srand(seed);
         const Placement expected =
-            referenceModifiers(state.slotNames, state.placement, state.options, [] { return std::rand(); });
+            referenceModifiers(state.slotNames, state.placement, state.options, [] { return std::rand(); },
+                               referenceKeyItems(state.lockTable, state.unlockTable));
         applyItemModifiers(state);
         ASSERT_EQ(state.placement, expected) << "seed " << seed << " modifiers " << mask;
         ASSERT_EQ(static_cast<int32_t>(std::rand()), state.random.next()) << "seed " << seed << " modifiers " << mask;

@@ -57,11 +57,22 @@ inline const std::set<std::string> kGunExtras = {
     "Magnum Revolver", "Grenade Launcher", "Jill's Handgun", "Broken Shotgun", "X-Ray of CLARK",
     "X-Ray of GAIL",   "Wooden Mount",     "Slide Filter",   "Fuel Canteen",
 };
+// The key items of the run: every item with a non-empty lock row and every
+// item an unlock row names.
+inline std::set<int32_t> referenceKeyItems(const LockTable& locks, const UnlockTable& unlocks) {
+  std::set<int32_t> keys;
+  for (const auto& row : locks) {
+    if (!row.second.empty()) keys.insert(row.first);
+  }
+  for (const auto& row : unlocks) keys.insert(row.second.begin(), row.second.end());
+  return keys;
+}
+
 // Applies the switched-on modifiers to `placement`; `nextRaw` yields raw
-// generator values as rand() does.
+// generator values as rand() does. Modifier 5 leaves the items in `keys`.
 template <typename NextRaw>
 Placement referenceModifiers(const std::vector<std::string>& names, Placement placement, const RunOptions& o,
-                             NextRaw nextRaw) {
+                             NextRaw nextRaw, const std::set<int32_t>& keys) {
   const int32_t junk[4] = {167, 168, 78, 166};
   for (int i = 0; i < kSlotCount; ++i) {
     int32_t& p = placement[i];
@@ -69,7 +80,7 @@ Placement referenceModifiers(const std::vector<std::string>& names, Placement pl
     if (o.inkRibbonsToJunk && names[p] == "Ink Ribbon") p = junk[nextRaw() % 4];
     if (o.ammoToJunk && kAmmo.count(names[p])) p = junk[nextRaw() % 4];
     if (o.defenceToJunk && kDefence.count(names[p])) p = junk[nextRaw() % 4];
-    if (o.allToSelfDefenseGun && (kDefence.count(names[p]) || kAmmo.count(names[p]) || names[p] == "Ink Ribbon" ||
+    if (o.allToSelfDefenseGun && !keys.count(p) && (kDefence.count(names[p]) || kAmmo.count(names[p]) || names[p] == "Ink Ribbon" ||
                                   kHealth.count(names[p]) || kGunExtras.count(names[p]))) {
       p = 137;
     }

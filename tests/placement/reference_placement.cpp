@@ -101,7 +101,7 @@ void referenceValidatePlacement(GenerationState& state) {
 }
 
 void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random) {
-  while (!state.placementValid) {
+  while (!state.placementValid && state.attemptCount < state.attemptLimit) {
     referenceShufflePlacement(state, random);
     referenceValidatePlacement(state);
   }

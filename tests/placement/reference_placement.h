@@ -28,6 +28,13 @@ constexpr bool kSlowBuild = true;
 constexpr bool kSlowBuild = false;
 #endif
 
+// Attempt limit of the tests' searches: over six times what a Chris run on
+// Hard takes on average (about 1.3 million), so a new seed is cut short once
+// in several hundred, yet low enough that a search fault which lets no
+// candidate pass ends a test in seconds rather than at the 600 s timeout
+// (the plain reference loop, on tables that admit none, in about a minute).
+constexpr int64_t kTestAttemptLimit = int64_t{1} << 23;
+
 // `normal` in an optimised build, `slow` in a slow one.
 constexpr long long scaledCount(long long normal, long long slow) { return kSlowBuild ? slow : normal; }
 
@@ -59,5 +66,6 @@ void referenceValidatePlacement(GenerationState& state);
 // dependencyPath.
 bool referenceFollowKeyChain(GenerationState& state, int32_t item);
 
-// Shuffles and validates until a placement passes.
+// Shuffles and validates until a placement passes or state.attemptLimit
+// attempts are made.
 void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random);

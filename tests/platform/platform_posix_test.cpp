@@ -78,12 +78,13 @@ TEST(PlatformPosixTest, AReaderOfTheEarlierFileStillReadsItWhole) {
   EXPECT_EQ(readFile(target), "7\r\n");
 }
 
-// Creates the temporary file as the program does, then interrupts the write
-// after its first bytes with this signal.
+// Creates the temporary files as the program does, then interrupts the
+// write of the cheat sheet, the second file, after its first bytes with this
+// signal.
 int interruptSignal = 0;
 std::FILE* createThenInterrupt(const std::string& path) {
   std::FILE* file = createNewFile(path);
-  if (file) {
+  if (file && path.find("CheatSheet") != std::string::npos) {
     std::fputs("half a", file);
     std::fflush(file);
     std::raise(interruptSignal);
@@ -101,7 +102,8 @@ TEST(PlatformPosixTest, InterruptedWriteLeavesNoTemporaryFileAndEndsTheProgram) 
     std::string error;
     EXPECT_EXIT(
         {
-          writeFileAtomically(target, "new\r\n", error, createThenInterrupt);
+          writeFilesTogether({{target, "new\r\n"}, {(folder.path / "CheatSheetJillHard.txt").string(), "new"}},
+                             error, createThenInterrupt);
           std::exit(0);  // reached only if the interrupt did not end the program
         },
         testing::KilledBySignal(signal), "");

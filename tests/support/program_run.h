@@ -12,6 +12,7 @@
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
 #include "output/spoiler_json.h"
+#include "placement/reference_placement.h"
 #include "support/temp_folder.h"
 
 // What a run left behind: both files, its console lines, the next draw of
@@ -35,6 +36,7 @@ inline Files programRun(const RunOptions& options, uint32_t seed, int threads = 
   state.outputDirectory = folder.path.string();
   state.searchThreads = threads;
   state.writeSpoilerJson = true;
+  state.attemptLimit = kTestAttemptLimit;
   EXPECT_EQ(runGeneration(state, seed), kExitSuccess);
   return {readFile(folder.path / itemListFileName(options)), readFile(folder.path / cheatSheetFileName(options)),
           console.str(), static_cast<uint32_t>(state.random.next()), readFile(folder.path / spoilerFileName(options))};
