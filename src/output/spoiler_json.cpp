@@ -13,35 +13,6 @@
 
 namespace {
 
-// Length of the UTF-8 sequence that starts at `k`, or 0 when the bytes there
-// are no well-formed sequence (overlong forms, surrogates and code points
-// past U+10FFFF included).
-std::size_t utf8SequenceLength(const std::string& text, std::size_t k) {
-  const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-  const unsigned char lead = byte(k);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xbf;  // range of the second byte
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-    if (lead == 0xe0) low = 0xa0;
-    if (lead == 0xed) high = 0x9f;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-    if (lead == 0xf0) low = 0x90;
-    if (lead == 0xf4) high = 0x8f;
-  } else {
-    return 0;
-  }
-  if (k + length > text.size()) return 0;
-  if (byte(k + 1) < low || byte(k + 1) > high) return 0;
-  for (std::size_t n = 2; n < length; ++n) {
-    if (byte(k + n) < 0x80 || byte(k + n) > 0xbf) return 0;
-  }
-  return length;
-}
-
 // Writes JSON in the layout of JSON.stringify(value, null, 2): one member or
 // element per line, two more spaces per level, "[]" for an empty array.
 struct JsonWriter {
@@ -200,8 +171,4 @@ std::string formatSpoilerJson(const GenerationState& state, uint32_t seed) {
   json.close(']');
   json.close('}');
   return json.text + "\n";
-}
-
-bool writeSpoilerFile(GenerationState& state, uint32_t seed) {
-  return writeOutputFile(state, spoilerFileName(state.options), formatSpoilerJson(state, seed));
 }

@@ -23,8 +23,3 @@ std::string spoilerFileName(const RunOptions& options);
 // JSON.stringify(value, null, 2) gives, and a last line end). Needs the
 // catalogue and the constraint tables built and the placement final.
 std::string formatSpoilerJson(const GenerationState& state, uint32_t seed);
-
-// Replaces the spoiler file in state.outputDirectory atomically. Prints
-// nothing; on failure one line goes to state.errors, any earlier file is kept,
-// and the result is false.
-bool writeSpoilerFile(GenerationState& state, uint32_t seed);

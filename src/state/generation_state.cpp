@@ -36,10 +36,7 @@ const char* difficultyName(const RunOptions& options) {
   return options.hardDifficulty ? "Hard" : "Normal";
 }
 
-namespace {
-
-// Length of the valid UTF-8 sequence of two to four bytes at text[at], or 0.
-std::size_t utf8SequenceAt(const std::string& text, std::size_t at) {
+std::size_t utf8SequenceLength(const std::string& text, std::size_t at) {
   const auto byte = [&text](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned lead = byte(at);
   std::size_t length = 0;
@@ -61,12 +58,8 @@ std::size_t utf8SequenceAt(const std::string& text, std::size_t at) {
   for (std::size_t k = 2; k < length; ++k) {
     if (byte(at + k) < 0x80 || byte(at + k) > 0xbf) return 0;
   }
-  // U+0080..U+009F are control characters too.
-  if (lead == 0xc2 && byte(at + 1) < 0xa0) return 0;
   return length;
 }
-
-}  // namespace
 
 std::string printable(const std::string& text) {
   std::string out;
@@ -76,7 +69,9 @@ std::string printable(const std::string& text) {
       out += text[at++];
       continue;
     }
-    if (const std::size_t length = byte >= 0x80 ? utf8SequenceAt(text, at) : 0) {
+    // U+0080..U+009F (0xc2 0x80..0x9f) are control characters too.
+    const bool c1Control = byte == 0xc2 && at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) < 0xa0;
+    if (const std::size_t length = byte >= 0x80 && !c1Control ? utf8SequenceLength(text, at) : 0) {
       out.append(text, at, length);
       at += length;
       continue;

@@ -114,6 +114,10 @@ bool modifierOn(const RunOptions& options, int number);
 // long generation sees every line as soon as it is printed.
 void printLine(GenerationState& state, const std::string& line);
 
+// Length of the well-formed UTF-8 sequence of two to four bytes at text[at]
+// (no overlong forms, surrogates or code points past U+10FFFF), or 0.
+std::size_t utf8SequenceLength(const std::string& text, std::size_t at);
+
 // `text` (a file name, an option value) as a message may quote it: control
 // characters and bytes that are not valid UTF-8 become \xNN, so the message
 // stays one line and shows what was typed.

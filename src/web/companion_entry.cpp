@@ -8,7 +8,6 @@
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -23,35 +22,11 @@
 #include "engine/run.h"
 #include "output/cheat_sheet.h"
 #include "output/key_route_file.h"
+#include "output/spoiler_json.h"
 #include "output/text_file.h"
 #include "state/generation_state.h"
 
 namespace {
-
-// A JSON string literal of `text` (RFC 8259): quotes, backslashes and control
-// characters escaped; other bytes as they are, so UTF-8 stays UTF-8.
-std::string jsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (byte < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
-}
 
 std::string jsonBool(bool value) { return value ? "true" : "false"; }
 
