@@ -1,9 +1,11 @@
 // Compiled once per instruction set: without a MANSION_KERNEL_ definition as
-// the portable build (which also chooses among the builds at run time), with
-// MANSION_KERNEL_AVX2 or MANSION_KERNEL_AVX512 and the matching compiler
-// flags as those builds, with MANSION_KERNEL_PLAIN as the plain loops. Everything here but the one SearchKernel object of
-// the build has internal linkage, and nothing from a header with inline
-// functions is used, so no build's code can stand in for another's.
+// the portable build (which also chooses among the builds at run time, and
+// has loops of its own for WebAssembly's vectors), with MANSION_KERNEL_AVX2
+// or MANSION_KERNEL_AVX512 and the matching compiler flags as those builds,
+// with MANSION_KERNEL_PLAIN as the plain loops. Everything here but the one
+// SearchKernel object of the build has internal linkage, and nothing from a
+// header with inline functions is used, so no build's code can stand in for
+// another's.
 #include "placement/search_kernel.h"
 
 #include <cstring>
