@@ -5,9 +5,9 @@
 # ctest runs only the native builds, and the page has loops of its own.
 # Needs em++ (Debian's emscripten) and Google Test's sources (Debian's
 # googletest, in /usr/src/googletest).
-#   bash bench/wasm_search_test.sh
+#   bash web/test/wasm-search-test.sh
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+root="$(cd "$(dirname "$0")/../.." && pwd)"
 gtest="${GTEST_SOURCE:-/usr/src/googletest/googletest}"
 # Emscripten's own tools run on Node and need Debian's Node modules when the
 # machine's Node is another one.
