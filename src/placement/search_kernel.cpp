@@ -56,6 +56,32 @@ inline uint8_t scalarIndex(const uint32_t* words, int slot) {
   return static_cast<uint8_t>((fraction * static_cast<uint32_t>(kSlots - slot)) >> 40);
 }
 
+// A lane's place in the pool is kept as a signed byte 128 below it, so that
+// "behind the drawn entry" is one signed comparison.
+inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128); }
+
+// The places in the pool of the four draws of the step from `slot` on, as
+// placeByte gives them: each pool index counts past the places the step's
+// earlier draws took, so it moves up once for each of them at or below it.
+inline void stepPlaces(const uint8_t* indices, int slot, int8_t* places) {
+  const int firstDraw = indices[slot];
+  const int secondDraw = indices[slot + 1] + (indices[slot + 1] >= firstDraw ? 1 : 0);
+  const int low = firstDraw < secondDraw ? firstDraw : secondDraw;
+  const int high = firstDraw < secondDraw ? secondDraw : firstDraw;
+  int thirdDraw = indices[slot + 2] + (indices[slot + 2] >= low ? 1 : 0);
+  thirdDraw += thirdDraw >= high ? 1 : 0;
+  const int lowest = low < thirdDraw ? low : thirdDraw;
+  const int highest = high > thirdDraw ? high : thirdDraw;
+  const int middle = low + high + thirdDraw - lowest - highest;
+  int fourthDraw = indices[slot + 3] + (indices[slot + 3] >= lowest ? 1 : 0);
+  fourthDraw += fourthDraw >= middle ? 1 : 0;
+  fourthDraw += fourthDraw >= highest ? 1 : 0;
+  places[0] = placeByte(firstDraw);
+  places[1] = placeByte(secondDraw);
+  places[2] = placeByte(thirdDraw);
+  places[3] = placeByte(fourthDraw);
+}
+
 #if defined(__AVX512F__)
 // Fifteen words at a time, one register each (the top lane unused): word t
 // of the fifteen from i is the word 15 places back plus those 31, 34, ...,
@@ -182,10 +208,6 @@ void drawIndices(const uint32_t* words, uint8_t* indices) {
 // x86-64. Scalar accesses go through pointers moved on by a step, so that
 // each is at a fixed offset from one of them.
 
-// A lane's place in the pool, as a signed byte 128 below it, so that "behind
-// the drawn entry" is one signed comparison.
-inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128); }
-
 // x where the mask of whole bytes is set, else 0.
 inline v128_t where(v128_t mask, v128_t x) { return wasm_u8x16_min(mask, x); }
 
@@ -255,22 +277,7 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
   static_assert(kSlots % 4 == 0, "four draws per step");
   int8_t draws[kSlots];
   for (int slot = 0; slot < kSlots; slot += 4) {
-    const int firstDraw = indices[slot];
-    const int secondDraw = indices[slot + 1] + (indices[slot + 1] >= firstDraw ? 1 : 0);
-    const int low = firstDraw < secondDraw ? firstDraw : secondDraw;
-    const int high = firstDraw < secondDraw ? secondDraw : firstDraw;
-    int thirdDraw = indices[slot + 2] + (indices[slot + 2] >= low ? 1 : 0);
-    thirdDraw += thirdDraw >= high ? 1 : 0;
-    const int lowest = low < thirdDraw ? low : thirdDraw;
-    const int highest = high > thirdDraw ? high : thirdDraw;
-    const int middle = low + high + thirdDraw - lowest - highest;
-    int fourthDraw = indices[slot + 3] + (indices[slot + 3] >= lowest ? 1 : 0);
-    fourthDraw += fourthDraw >= middle ? 1 : 0;
-    fourthDraw += fourthDraw >= highest ? 1 : 0;
-    draws[slot] = placeByte(firstDraw);
-    draws[slot + 1] = placeByte(secondDraw);
-    draws[slot + 2] = placeByte(thirdDraw);
-    draws[slot + 3] = placeByte(fourthDraw);
+    stepPlaces(indices, slot, draws + slot);
   }
   constexpr int kGroup = 2;
   static_assert(kKernelFollowLanes % (16 * kGroup) == 0, "whole groups of vectors");
@@ -321,10 +328,6 @@ typedef uint8_t ULanes __attribute__((vector_size(kWidth)));
 constexpr int kClashVectors = 1;
 constexpr int kFollowVectors = kKernelFollowLanes / kWidth;
 static_assert(kKernelClashLanes >= kWidth && kKernelFollowLanes % kWidth == 0, "whole vectors of lanes");
-
-// A lane's place in the pool is kept as a signed byte 128 below it, so that
-// "behind the drawn entry" is one signed comparison.
-inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128); }
 
 // Whether any lane is nonzero; lanes are 0 or 0xff. The byte sign masks take
 // one instruction where the build has them.
@@ -451,19 +454,8 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
     first[v] = ULanes{};
   }
   for (int slot = 0; slot < kSlots; slot += 4) {
-    const int firstDraw = indices[slot];
-    const int secondDraw = indices[slot + 1] + (indices[slot + 1] >= firstDraw ? 1 : 0);
-    const int low = firstDraw < secondDraw ? firstDraw : secondDraw;
-    const int high = firstDraw < secondDraw ? secondDraw : firstDraw;
-    int thirdDraw = indices[slot + 2] + (indices[slot + 2] >= low ? 1 : 0);
-    thirdDraw += thirdDraw >= high ? 1 : 0;
-    const int lowest = low < thirdDraw ? low : thirdDraw;
-    const int highest = high > thirdDraw ? high : thirdDraw;
-    const int middle = low + high + thirdDraw - lowest - highest;
-    int fourthDraw = indices[slot + 3] + (indices[slot + 3] >= lowest ? 1 : 0);
-    fourthDraw += fourthDraw >= middle ? 1 : 0;
-    fourthDraw += fourthDraw >= highest ? 1 : 0;
-    const int8_t index[4] = {placeByte(firstDraw), placeByte(secondDraw), placeByte(thirdDraw), placeByte(fourthDraw)};
+    int8_t index[4];
+    stepPlaces(indices, slot, index);
     for (int v = 0; v < kFollowVectors; ++v) {
       ULanes match = ULanes{};
       for (int k = 0; k < 4; ++k) match |= (ULanes)(places[v] == index[k]) & static_cast<uint8_t>(0xff - slot - k);
@@ -487,8 +479,6 @@ void followDraws(const KernelTables& tables, const uint8_t* indices, uint8_t* dr
 #else
 #define EVERY_LANE
 #endif
-
-inline int8_t placeByte(int32_t place) { return static_cast<int8_t>(place - 128); }
 
 // The lane loops have a fixed length and no branch, so a vectorizing
 // compiler runs all lanes of a draw side by side. The first pass follows the
