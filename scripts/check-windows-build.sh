@@ -118,6 +118,7 @@ mingw_cxx=$(sed -n 's/^MINGW_CXX:FILEPATH=//p' build-windows/CMakeCache.txt)
   fail "building tests/windows/hold_file.cpp"
 "$mingw_cxx" -std=c++17 -O2 -Wall -Wextra -Wpedantic -Werror -static -I src \
   -o build-windows/create_new_file_check.exe tests/windows/create_new_file_check.cpp src/platform/platform-win32.cpp \
+  src/platform/marked_files.cpp \
   -lbcrypt ||
   fail "building tests/windows/create_new_file_check.cpp"
 ok "Windows build with $(basename "$mingw_cxx"), -Werror, static: no warnings"

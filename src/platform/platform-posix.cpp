@@ -6,7 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
@@ -15,36 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/marked_files.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The temporary files an interrupt removes. A handler reads the list while
-// the program may be changing it, so each new list is built in the buffer
-// that was not published last and is then published in one atomic store.
-std::vector<std::string> markedFiles;
-std::string markedNames[2][kMaxMarkedFiles];
-const char* markedLists[2][kMaxMarkedFiles + 1];
-int nextMarkedList = 0;
-std::atomic<const char* const*> markedPaths{nullptr};
-static_assert(std::atomic<const char* const*>::is_always_lock_free,
-              "the signal handler may only read lock-free atomics");
-
-void publishMarkedFiles() {
-  if (markedFiles.empty()) {
-    markedPaths.store(nullptr);
-    return;
-  }
-  const int list = nextMarkedList;
-  std::size_t k = 0;
-  for (; k < markedFiles.size(); ++k) {
-    markedNames[list][k] = markedFiles[k];
-    markedLists[list][k] = markedNames[list][k].c_str();
-  }
-  markedLists[list][k] = nullptr;
-  markedPaths.store(markedLists[list]);
-  nextMarkedList ^= 1;
-}
 
 // Ctrl+C, kill's default signal and a closed terminal.
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
@@ -52,7 +26,7 @@ struct sigaction earlierActions[3];
 
 void removeMarkedFileAndEnd(int signalNumber) {
   const int savedErrno = errno;
-  if (const char* const* paths = markedPaths.load()) {
+  if (const char* const* paths = markedFilePaths()) {
     for (; *paths; ++paths) unlink(*paths);
   }
   // What the signal did before (ending the program, normally) happens once
@@ -214,16 +188,10 @@ bool flushToDisk(std::FILE* file, std::string& reason) {
 
 bool markTemporaryFile(const std::string& path) {
   installInterruptHandlers();
-  if (markedFiles.size() >= static_cast<std::size_t>(kMaxMarkedFiles)) return false;
-  markedFiles.push_back(path);
-  publishMarkedFiles();
-  return true;
+  return addMarkedFile(path);
 }
 
-void unmarkTemporaryFiles() {
-  markedFiles.clear();
-  markedPaths.store(nullptr);
-}
+void unmarkTemporaryFiles() { clearMarkedFiles(); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
 

@@ -14,37 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/marked_files.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The temporary files an interrupt removes. The console runs its control
-// handler on a thread of its own while the writer goes on, so each new list
-// is built in the buffer that was not published last and is then published
-// in one atomic store.
-std::vector<std::string> markedFiles;
-std::string markedNames[2][kMaxMarkedFiles];
-const char* markedLists[2][kMaxMarkedFiles + 1];
-int nextMarkedList = 0;
-std::atomic<const char* const*> markedPaths{nullptr};
 // Set while one run's files are renamed; the handler waits for the renames.
 std::atomic<bool> interruptsHeld{false};
-
-void publishMarkedFiles() {
-  if (markedFiles.empty()) {
-    markedPaths.store(nullptr);
-    return;
-  }
-  const int list = nextMarkedList;
-  std::size_t k = 0;
-  for (; k < markedFiles.size(); ++k) {
-    markedNames[list][k] = markedFiles[k];
-    markedLists[list][k] = markedNames[list][k].c_str();
-  }
-  markedLists[list][k] = nullptr;
-  markedPaths.store(markedLists[list]);
-  nextMarkedList ^= 1;
-}
 
 BOOL WINAPI removeMarkedFile(DWORD) {
   // A few renames take milliseconds; the system allows a closing console
@@ -52,7 +28,7 @@ BOOL WINAPI removeMarkedFile(DWORD) {
   for (int waited = 0; interruptsHeld.load() && waited < 2000; waited += 10) Sleep(10);
   // The writer's handle allows the removal (see createNewFile); each name
   // goes at once or when the ending process closes the handle.
-  if (const char* const* paths = markedPaths.load()) {
+  if (const char* const* paths = markedFilePaths()) {
     for (; *paths; ++paths) DeleteFileA(*paths);
   }
   return FALSE;  // the next handler, at last the system's, ends the program
@@ -255,16 +231,10 @@ bool flushToDisk(std::FILE* file, std::string& reason) {
 bool markTemporaryFile(const std::string& path) {
   static const bool installed = SetConsoleCtrlHandler(removeMarkedFile, TRUE) != 0;
   static_cast<void>(installed);
-  if (markedFiles.size() >= static_cast<std::size_t>(kMaxMarkedFiles)) return false;
-  markedFiles.push_back(path);
-  publishMarkedFiles();
-  return true;
+  return addMarkedFile(path);
 }
 
-void unmarkTemporaryFiles() {
-  markedFiles.clear();
-  markedPaths.store(nullptr);
-}
+void unmarkTemporaryFiles() { clearMarkedFiles(); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
 
