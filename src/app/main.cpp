@@ -16,6 +16,8 @@
 
 int main(int argc, char** argv) {
   static GenerationState state;
+  RunSettings settings;
+  Reporter reporter;
   CommandLine commandLine;
   std::string error;
   if (!parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), commandLine, error)) {
@@ -40,16 +42,18 @@ int main(int argc, char** argv) {
                 << std::endl;
       return kExitBadArguments;
     }
-    state.searchKernel = kernel;
+    settings.search.kernel = kernel;
   }
   // hardware_concurrency may not know and say 0.
-  state.searchThreads =
+  settings.search.threads =
       commandLine.threads > 0 ? commandLine.threads : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-  if (!commandLine.checkFile.empty()) return checkItemListFile(state, checkRequestFor(commandLine));
-  state.smartTerminal = stdoutIsTerminal();
-  state.writeKeyRoute = commandLine.keyRoute;
-  state.writeSpoilerJson = commandLine.spoilerJson;
-  state.raceMode = commandLine.race;
+  if (!commandLine.checkFile.empty()) {
+    return checkItemListFile(state, settings.search, reporter, checkRequestFor(commandLine));
+  }
+  reporter.smartTerminal = stdoutIsTerminal();
+  settings.writeKeyRoute = commandLine.keyRoute;
+  settings.writeSpoilerJson = commandLine.spoilerJson;
+  settings.raceMode = commandLine.race;
 
   if (commandLine.skipMenu) {
     state.options = commandLine.options;
@@ -58,14 +62,14 @@ int main(int argc, char** argv) {
     return kExitEndOfInput;
   }
   int status = kExitWriteFailed;
-  if (prepareOutputDirectory(state, commandLine.outputDirectory)) {
+  if (prepareOutputDirectory(settings.output, reporter, commandLine.outputDirectory)) {
     uint32_t seed = commandLine.hasSeed ? commandLine.seed : clockSeed();
-    if (state.raceMode && !raceSeed(state, seed)) {
+    if (settings.raceMode && !raceSeed(reporter, seed)) {
       status = kExitNoSecureRandom;
     } else {
-      // The menu printed this line itself.
-      if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
-      status = runGeneration(state, seed);
+      // The menu printed the generating line itself.
+      status = runGeneration(state, settings, reporter, seed,
+                             commandLine.skipMenu ? GeneratingLine::print : GeneratingLine::alreadyShown);
     }
   }
   // Keeps a console window open until its last lines are read.

@@ -16,11 +16,11 @@ uint32_t drawIndex(CRandom& random, size_t length) { return random.below(static_
 
 }  // namespace
 
-void randomizeEnemies(GenerationState& state) {
-  printLine(state, "Randomizing Enemies...");
+void randomizeEnemies(GenerationState& state, Reporter& reporter) {
+  printLine(reporter, "Randomizing Enemies...");
   buildEnemyRoomTable(state);
   assignEnemies(state.enemyRoomTable, state.random);
-  printLine(state, "Done!");
+  printLine(reporter, "Done!");
 }
 
 void assignEnemies(EnemyRoomTable& table, CRandom& random) {

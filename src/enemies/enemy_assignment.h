@@ -8,7 +8,7 @@ constexpr bool isOnceOnlyEnemyCode(EnemyCode code) { return code == 3 || code ==
 
 // Prints "Randomizing Enemies...", loads the room table, gives every room one
 // enemy code drawn from state.random, and prints "Done!".
-void randomizeEnemies(GenerationState& state);
+void randomizeEnemies(GenerationState& state, Reporter& reporter);
 
 // Replaces each candidate list of a freshly loaded `table` by one code: codes
 // 3, 7 and 10 go to three distinct rooms chosen uniformly among those allowing

@@ -28,31 +28,6 @@
 
 namespace {
 
-// An item list is under 2 KB; reading stops well past that, so any file,
-// however large, costs little. A longer file is never an item list, and its
-// first bad line lies within what is read.
-constexpr std::size_t kReadLimit = 64 * 1024;
-
-bool readLimited(const std::string& path, std::string& bytes, std::string& error) {
-  std::string reason;
-  std::FILE* file = openRegularFile(path, reason);
-  if (!file) {
-    error = "cannot read " + printable(path) + ": " + reason;
-    return false;
-  }
-  bytes.resize(kReadLimit + 1);
-  errno = 0;
-  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
-  const bool failed = std::ferror(file) != 0;
-  const int code = errno;
-  std::fclose(file);
-  if (failed) {
-    error = "cannot read " + printable(path) + ": " + (code ? std::strerror(code) : "unknown error");
-    return false;
-  }
-  return true;
-}
-
 std::string settingName(const RunOptions& options) {
   return std::string(characterName(options)) + " on " + difficultyName(options) + " Difficulty";
 }
@@ -272,101 +247,168 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
   return problems;
 }
 
-int checkItemListFile(GenerationState& state, const CheckRequest& request) {
-  RunOptions& options = state.options;
-  options = request.options;
-  const std::string file = printable(request.file);
-  // Read first, so a mistyped name is reported as the missing file it is.
-  std::string bytes, error;
-  if (!readLimited(request.file, bytes, error)) {
-    *state.errors << kMessagePrefix << error << std::endl;
-    return kExitCheckUnreadable;
+bool readItemListBytes(const std::string& path, std::string& bytes, std::string& error) {
+  std::string reason;
+  std::FILE* file = openRegularFile(path, reason);
+  if (!file) {
+    error = "cannot read " + printable(path) + ": " + reason;
+    return false;
   }
+  bytes.resize(kItemListReadLimit + 1);
+  errno = 0;
+  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
+  const bool failed = std::ferror(file) != 0;
+  const int code = errno;
+  std::fclose(file);
+  if (failed) {
+    error = "cannot read " + printable(path) + ": " + (code ? std::strerror(code) : "unknown error");
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// Sets the character and difficulty of `options` from the file name, or
+// keeps those given where the name is none of the four; kExitSuccess, or
+// kExitBadArguments after reporting a name and options that disagree or say
+// nothing.
+int settleSetting(RunOptions& options, const CheckRequest& request, Reporter& reporter) {
+  const std::string file = printable(request.file);
   RunOptions named;
   if (settingFromFileName(request.file, named)) {
     const bool otherCharacter = request.characterGiven && named.character != options.character;
     if (otherCharacter || (request.difficultyGiven && named.hardDifficulty != options.hardDifficulty)) {
-      *state.errors << kMessagePrefix << "cannot check " << file << ": its name says " << settingName(named)
-                    << ", but "
-                    << (otherCharacter ? std::string("--character says ") + characterName(options)
-                                       : std::string("--difficulty says ") + difficultyName(options))
-                    << std::endl;
+      reportError(reporter, kMessagePrefix + ("cannot check " + file) + ": its name says " + settingName(named) +
+                                ", but " +
+                                (otherCharacter ? std::string("--character says ") + characterName(options)
+                                                : std::string("--difficulty says ") + difficultyName(options)));
       return kExitBadArguments;
     }
     options.character = named.character;
     options.hardDifficulty = named.hardDifficulty;
   } else if (!request.characterGiven || !request.difficultyGiven) {
-    *state.errors << kMessagePrefix << "cannot check " << file
-                  << ": the name is not ItemList<Chris|Jill><Normal|Hard>.txt, so --character and --difficulty "
-                     "must say whose it is"
-                  << std::endl;
+    reportError(reporter, kMessagePrefix + ("cannot check " + file) +
+                              ": the name is not ItemList<Chris|Jill><Normal|Hard>.txt, so --character and "
+                              "--difficulty must say whose it is");
     return kExitBadArguments;
   }
+  return kExitSuccess;
+}
 
-  ItemListContents contents;
+// The item list in `bytes` (read up to kItemListReadLimit and one more);
+// false after reporting its first bad line.
+bool parseCheckedFile(const std::string& bytes, const std::string& file, Reporter& reporter,
+                      ItemListContents& contents) {
   ItemListFault fault;
-  if (!readItemList(bytes, contents, fault) || bytes.size() > kReadLimit) {
-    // No item list fills the bytes read, so a fault always lies within them.
-    if (fault.reason.empty()) fault = {kSlotCount + 2 + kEnemyRoomCount, "the file goes on after the enemy block"};
-    *state.errors << kMessagePrefix << "cannot check " << file << ": line " << fault.line << ": "
-                  << fault.reason << std::endl;
+  if (readItemList(bytes, contents, fault) && bytes.size() <= kItemListReadLimit) return true;
+  // No item list fills the bytes read, so a fault always lies within them.
+  if (fault.reason.empty()) fault = {kSlotCount + 2 + kEnemyRoomCount, "the file goes on after the enemy block"};
+  reportError(reporter, kMessagePrefix + ("cannot check " + file) + ": line " + std::to_string(fault.line) + ": " +
+                            fault.reason);
+  return false;
+}
+
+// Prints the file code and whether the run of state.placement can be
+// completed; kExitSuccess or kExitCheckIncomplete.
+int reportCompletion(const GenerationState& state, Reporter& reporter, const CheckRequest& request,
+                     const std::string& bytes) {
+  const std::string file = printable(request.file);
+  const std::vector<std::string> problems = completionProblems(state);
+  // First, so racers compare it with the organiser's before anything else.
+  printLine(reporter, request.file + ": file code " + fileCode(bytes));
+  if (problems.empty()) {
+    printLine(reporter, file + ": " + settingName(state.options) + ", the run can be completed");
+    return kExitSuccess;
+  }
+  printLine(reporter, file + ": " + settingName(state.options) + ", the run cannot be completed:");
+  for (const std::string& problem : problems) printLine(reporter, "  " + problem);
+  return kExitCheckIncomplete;
+}
+
+// Generates the run of request.seed and prints whether the file is it;
+// kExitSuccess, kExitCheckDiffers, or kExitNoPlacement after reporting a
+// seed whose run could not be generated.
+int compareWithSeed(const RunOptions& options, const SearchSettings& search, Reporter& reporter,
+                    const CheckRequest& request, const std::string& bytes, const ItemListContents& contents) {
+  const std::string file = printable(request.file);
+  GenerationState seeded;
+  seeded.options = options;
+  std::ostringstream discarded;
+  Reporter quiet(discarded, *reporter.errors);
+  if (!generateRun(seeded, search, quiet, request.seed)) return kExitNoPlacement;
+  const std::string expected = formatItemList(seeded);
+  ItemListContents expectedContents;
+  ItemListFault fault;
+  if (!readItemList(expected, expectedContents, fault)) {
+    // The program's own item list always reads back; this is a fault of its own.
+    reportError(reporter, kMessagePrefix + ("cannot check " + file) + ": the run of the seed reads back wrong: line " +
+                              std::to_string(fault.line) + ": " + fault.reason);
+    return kExitNoPlacement;
+  }
+  const std::string command = reproducingCommand(options, request.seed);
+  const int difference = firstDifference(contents, expectedContents);
+  if (difference != 0) {
+    printLine(reporter, file + " is not the file of: " + command + " (the first difference is on line " +
+                            std::to_string(difference) + ")");
+    const std::string hint = optionHint(contents, options);
+    if (!hint.empty()) printLine(reporter, "  Hint: " + hint);
+    return kExitCheckDiffers;
+  }
+  if (bytes != expected) {
+    printLine(reporter, file + " holds the same run as the file of: " + command + ", with other line ends");
+  } else {
+    printLine(reporter, file + " is exactly the file of: " + command);
+  }
+  return kExitSuccess;
+}
+
+// Writes the key route of the checked run beside the file or into
+// request.outputDirectory; kExitSuccess, or kExitWriteFailed after reporting.
+int writeCheckedKeyRoute(const GenerationState& state, Reporter& reporter, const CheckRequest& request) {
+  const std::string folder = request.outputDirectory.empty()
+                                 ? std::filesystem::path(request.file).parent_path().string()
+                                 : request.outputDirectory;
+  OutputSettings output;
+  if (!prepareOutputDirectory(output, reporter, folder)) return kExitWriteFailed;
+  const std::string route = outputPath(output, keyRouteFileName(state.options));
+  std::error_code ignored;
+  if (std::filesystem::equivalent(route, request.file, ignored)) {
+    reportError(reporter, kMessagePrefix + ("cannot write " + printable(route)) + ": it is the file being checked");
+    return kExitWriteFailed;
+  }
+  if (!writeKeyRouteFile(state, output, reporter)) return kExitWriteFailed;
+  printLine(reporter, "Key route written to " + printable(route));
+  return kExitSuccess;
+}
+
+}  // namespace
+
+int checkItemListFile(GenerationState& state, const SearchSettings& search, Reporter& reporter,
+                      const CheckRequest& request) {
+  state.options = request.options;
+  // Read first, so a mistyped name is reported as the missing file it is.
+  std::string bytes, error;
+  if (!readItemListBytes(request.file, bytes, error)) {
+    reportError(reporter, kMessagePrefix + error);
     return kExitCheckUnreadable;
   }
-
+  const int setting = settleSetting(state.options, request, reporter);
+  if (setting != kExitSuccess) return setting;
+  ItemListContents contents;
+  if (!parseCheckedFile(bytes, printable(request.file), reporter, contents)) return kExitCheckUnreadable;
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   state.placement = contents.placement;
-  const std::vector<std::string> problems = completionProblems(state);
-  // First, so racers compare it with the organiser's before anything else.
-  printLine(state, request.file + ": file code " + fileCode(bytes));
-  if (problems.empty()) {
-    printLine(state, file + ": " + settingName(options) + ", the run can be completed");
-  } else {
-    printLine(state, file + ": " + settingName(options) + ", the run cannot be completed:");
-    for (const std::string& problem : problems) printLine(state, "  " + problem);
-  }
-  int status = problems.empty() ? kExitSuccess : kExitCheckIncomplete;
-
+  int status = reportCompletion(state, reporter, request, bytes);
   if (request.hasSeed) {
-    GenerationState seeded;
-    std::ostringstream discarded;
-    seeded.console = &discarded;
-    seeded.errors = state.errors;
-    seeded.options = options;
-    seeded.searchKernel = state.searchKernel;
-    if (!generateRun(seeded, request.seed)) return kExitNoPlacement;
-    const std::string expected = formatItemList(seeded);
-    ItemListContents expectedContents;
-    readItemList(expected, expectedContents, fault);
-    const std::string command = reproducingCommand(options, request.seed);
-    const int difference = firstDifference(contents, expectedContents);
-    if (difference != 0) {
-      printLine(state, file + " is not the file of: " + command + " (the first difference is on line " +
-                           std::to_string(difference) + ")");
-      const std::string hint = optionHint(contents, options);
-      if (!hint.empty()) printLine(state, "  Hint: " + hint);
-      if (status == kExitSuccess) status = kExitCheckDiffers;
-    } else if (bytes != expected) {
-      printLine(state, file + " holds the same run as the file of: " + command + ", with other line ends");
-    } else {
-      printLine(state, file + " is exactly the file of: " + command);
-    }
+    const int compared = compareWithSeed(state.options, search, reporter, request, bytes, contents);
+    if (compared == kExitNoPlacement) return compared;
+    if (compared != kExitSuccess && status == kExitSuccess) status = compared;
   }
-
   if (request.keyRoute) {
-    const std::string folder = request.outputDirectory.empty()
-                                   ? std::filesystem::path(request.file).parent_path().string()
-                                   : request.outputDirectory;
-    if (!prepareOutputDirectory(state, folder)) return kExitWriteFailed;
-    const std::string route = outputPath(state, keyRouteFileName(options));
-    std::error_code ignored;
-    if (std::filesystem::equivalent(route, request.file, ignored)) {
-      *state.errors << kMessagePrefix << "cannot write " << printable(route) << ": it is the file being checked"
-                    << std::endl;
-      return kExitWriteFailed;
-    }
-    if (!writeKeyRouteFile(state)) return kExitWriteFailed;
-    printLine(state, "Key route written to " + printable(route));
+    const int written = writeCheckedKeyRoute(state, reporter, request);
+    if (written != kExitSuccess) return written;
   }
   return status;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "placement/generation.h"
 #include "state/generation_state.h"
 
 // What a check of an item list file is asked to do.
@@ -35,10 +36,17 @@ bool settingFromFileName(const std::string& path, RunOptions& options);
 // the catalogue and constraint tables built; reads them without inserting.
 std::vector<std::string> completionProblems(const GenerationState& state);
 
-// Checks request.file and prints the verdict on state.console; bad input is
-// reported as one line on state.errors. Never writes or changes the file.
+// Reads at most kItemListReadLimit + 1 bytes of the regular file `path` into
+// `bytes`, enough to tell whether it is an item list; false with "cannot read
+// PATH: REASON" in `error`.
+bool readItemListBytes(const std::string& path, std::string& bytes, std::string& error);
+
+// Checks request.file and prints the verdict on reporter.console; bad input
+// is reported as one line on reporter.errors. Never writes or changes the
+// file. A seed's run is generated with `search`.
 // Returns kExitSuccess, kExitBadArguments (no setting for the file),
 // kExitCheckUnreadable, kExitCheckIncomplete, kExitCheckDiffers,
 // kExitNoPlacement (the seed's run could not be generated) or
 // kExitWriteFailed (the key route could not be written).
-int checkItemListFile(GenerationState& state, const CheckRequest& request);
+int checkItemListFile(GenerationState& state, const SearchSettings& search, Reporter& reporter,
+                      const CheckRequest& request);

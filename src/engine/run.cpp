@@ -45,77 +45,122 @@ uint32_t clockSeed() {
   return static_cast<uint32_t>(static_cast<uint64_t>(std::time(nullptr)) & 0xffffffffu);
 }
 
-bool prepareOutputDirectory(GenerationState& state, const std::string& directory) {
+bool prepareOutputDirectory(OutputSettings& output, Reporter& reporter, const std::string& directory) {
   if (directory.empty()) return true;
   std::error_code failure;
   std::filesystem::create_directories(directory, failure);
   if (failure) {
-    *state.errors << kMessagePrefix << "cannot create output folder " << printable(directory) << ": " << failure.message()
-                  << std::endl;
+    reportError(reporter, kMessagePrefix + ("cannot create output folder " + printable(directory)) + ": " +
+                              failure.message());
     return false;
   }
-  state.outputDirectory = directory;
+  output.directory = directory;
   return true;
 }
 
-void prepareGeneration(GenerationState& state, uint32_t seed) {
+void prepareGeneration(GenerationState& state, Reporter& reporter, uint32_t seed) {
   state.random.reseed(seed);
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   // The enemy draws come first, so switching the randomizer on changes the
   // placement a seed gives.
-  if (state.options.enemyRandomizer) randomizeEnemies(state);
+  if (state.options.enemyRandomizer) randomizeEnemies(state, reporter);
+}
+
+void beginRun(GenerationState& state, const RunSettings& settings, Reporter& reporter, uint32_t seed,
+              GeneratingLine generating) {
+  if (generating == GeneratingLine::print) printLine(reporter, generatingLine(state.options));
+  // Before the search, so a long run shows how to share it at once; a race
+  // keeps its seed secret, since whoever knew it could make the cheat sheet.
+  if (!settings.raceMode) printLine(reporter, seedLine(state.options, seed));
+  prepareGeneration(state, reporter, seed);
+}
+
+bool searchRun(GenerationState& state, const RunSettings& settings, Reporter& reporter) {
+  return generatePlacement(state, deriveSearchTables(state, settings.search.kernel), settings.search, reporter);
+}
+
+TaskSearch startTaskSearch(const GenerationState& state, const RunSettings& settings, const Reporter& reporter) {
+  TaskSearch search;
+  search.tables = deriveSearchTables(state, settings.search.kernel);
+  startBlockSearch(search.ledger, state.random, settings.search.attemptLimit - state.attemptCount);
+  search.progress = startProgressLine(reporter);
+  return search;
+}
+
+SearchTables taskSearcherTables(const RunOptions& options, uint32_t seed, const std::string& kernel) {
+  GenerationState state;
+  state.options = options;
+  // Without a buffer it drops everything: the run's lines come from the run.
+  std::ostream silent{nullptr};
+  Reporter quiet(silent, silent);
+  prepareGeneration(state, quiet, seed);
+  return deriveSearchTables(state, kernel);
+}
+
+void recordTaskSearch(TaskSearch& search, const GenerationState& state, Reporter& reporter,
+                      const TaskOutcome& outcome, Placement& passing) {
+  recordTaskOutcome(search.ledger, outcome, passing);
+  showProgress(reporter, search.progress, state.attemptCount + attemptsKnownToFail(search.ledger));
+}
+
+bool endTaskSearch(TaskSearch& search, GenerationState& state, const RunSettings& settings, Reporter& reporter) {
+  if (search.tables.usable) return acceptBlockSearch(state, reporter, search.ledger, search.progress);
+  return generatePlacement(state, search.tables, settings.search, reporter);
 }
 
 namespace {
 
 // The generation after the search: reports a search that found nothing, or
 // applies the modifiers to the accepted placement.
-bool completeGeneration(GenerationState& state, bool found) {
+bool completeGeneration(GenerationState& state, Reporter& reporter, bool found) {
   if (!found) {
-    *state.errors << "cannot generate ItemList for " << characterName(state.options) << " on "
-                  << difficultyName(state.options) << " Difficulty: no valid sequence found in "
-                  << state.attemptCount << " attempts; nothing was written" << std::endl;
+    reportError(reporter, std::string("cannot generate ItemList for ") + characterName(state.options) + " on " +
+                              difficultyName(state.options) + " Difficulty: no valid sequence found in " +
+                              std::to_string(state.attemptCount) + " attempts; nothing was written");
     return false;
   }
-  applyItemModifiers(state);
+  applyItemModifiers(state, reporter);
   return true;
+}
+
+// Every file of the run, written together: a cheat sheet or key route beside
+// the item list of another run would describe a different game. A race
+// writes the item list alone, since any other file would reveal it.
+std::vector<OutputFile> runFiles(const GenerationState& state, const RunSettings& settings, uint32_t seed) {
+  std::vector<OutputFile> files = {{itemListFileName(state.options), formatItemList(state)}};
+  if (settings.raceMode) return files;
+  files.push_back({cheatSheetFileName(state.options), formatCheatSheet(state)});
+  if (settings.writeKeyRoute) {
+    files.push_back({keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state))});
+  }
+  if (settings.writeSpoilerJson) files.push_back({spoilerFileName(state.options), formatSpoilerJson(state, seed)});
+  return files;
 }
 
 }  // namespace
 
-bool generateRun(GenerationState& state, uint32_t seed) {
-  prepareGeneration(state, seed);
-  return completeGeneration(state, generatePlacement(state));
+bool generateRun(GenerationState& state, const SearchSettings& search, Reporter& reporter, uint32_t seed) {
+  prepareGeneration(state, reporter, seed);
+  const bool found = generatePlacement(state, deriveSearchTables(state, search.kernel), search, reporter);
+  return completeGeneration(state, reporter, found);
 }
 
-int finishGeneration(GenerationState& state, uint32_t seed, bool found) {
-  if (!completeGeneration(state, found)) return kExitNoPlacement;
-  // Every file of the run, written together: a cheat sheet or key route
-  // beside the item list of another run would describe a different game. A
-  // race writes the item list alone, since any other file would reveal it.
-  std::vector<OutputFile> files = {{itemListFileName(state.options), formatItemList(state)}};
-  if (!state.raceMode) {
-    files.push_back({cheatSheetFileName(state.options), formatCheatSheet(state)});
-    if (state.writeKeyRoute) {
-      files.push_back({keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state))});
-    }
-    if (state.writeSpoilerJson) files.push_back({spoilerFileName(state.options), formatSpoilerJson(state, seed)});
-  }
-  printLine(state, "Writing to " + files[0].name);
-  if (!writeOutputFiles(state, files)) return kExitWriteFailed;
-  printLine(state, "ItemList created!");
+int finishRun(GenerationState& state, const RunSettings& settings, Reporter& reporter, uint32_t seed, bool found) {
+  if (!completeGeneration(state, reporter, found)) return kExitNoPlacement;
+  const std::vector<OutputFile> files = runFiles(state, settings, seed);
+  printLine(reporter, "Writing to " + files[0].name);
+  if (!writeOutputFiles(settings.output, reporter, files)) return kExitWriteFailed;
+  printLine(reporter, "ItemList created!");
   // Players compare it at a glance to know they play the same file.
-  printLine(state, fileCodeLine(files[0].contents));
-  if (!state.raceMode) printLine(state, "Now writing " + files[1].name);
-  printLine(state, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
+  printLine(reporter, fileCodeLine(files[0].contents));
+  if (!settings.raceMode) printLine(reporter, "Now writing " + files[1].name);
+  printLine(reporter, "Completed! Launch the game first, then on the main menu launch Brackwater.exe");
   return kExitSuccess;
 }
 
-int runGeneration(GenerationState& state, uint32_t seed) {
-  // Before the search, so a long run shows how to share it at once; a race
-  // keeps its seed secret, since whoever knew it could make the cheat sheet.
-  if (!state.raceMode) printLine(state, seedLine(state.options, seed));
-  prepareGeneration(state, seed);
-  return finishGeneration(state, seed, generatePlacement(state));
+int runGeneration(GenerationState& state, const RunSettings& settings, Reporter& reporter, uint32_t seed,
+                  GeneratingLine generating) {
+  beginRun(state, settings, reporter, seed, generating);
+  return finishRun(state, settings, reporter, seed, searchRun(state, settings, reporter));
 }

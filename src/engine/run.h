@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "output/text_file.h"
+#include "placement/candidate_search.h"
+#include "placement/generation.h"
+#include "placement/parallel_search.h"
 #include "state/generation_state.h"
 
 // Exit statuses of the program.
@@ -30,31 +34,80 @@ std::string seedLine(const RunOptions& options, uint32_t seed);
 // time in seconds.
 uint32_t clockSeed();
 
+// How the engine carries out a run, beside the run's own record: the search,
+// the files and which of them, and whether it is a race.
+struct RunSettings {
+  SearchSettings search;
+  OutputSettings output;
+  // Also write KeyRoute<Character><Difficulty>.txt after the cheat sheet.
+  bool writeKeyRoute = false;
+  // Also write Spoiler<Character><Difficulty>.json, for tools, last.
+  bool writeSpoilerJson = false;
+  // A race: the seed is shown nowhere and only the item list is written, so
+  // nobody can make the run's cheat sheet.
+  bool raceMode = false;
+};
+
 // Makes `directory` (created when missing) the folder the files go to; an
-// empty name keeps the current folder. Reports a failure on state.errors.
-bool prepareOutputDirectory(GenerationState& state, const std::string& directory);
+// empty name keeps the current folder. Reports a failure on reporter.errors.
+bool prepareOutputDirectory(OutputSettings& output, Reporter& reporter, const std::string& directory);
 
 // Everything of a run before the search for a placement: seeds the generator,
-// builds the catalogue and tables and assigns the enemies.
-void prepareGeneration(GenerationState& state, uint32_t seed);
+// builds the catalogue and tables and assigns the enemies (which prints).
+void prepareGeneration(GenerationState& state, Reporter& reporter, uint32_t seed);
+
+// Whether a front end has printed generatingLine itself (the menu does).
+enum class GeneratingLine { print, alreadyShown };
+
+// Begins the run of `seed` for state.options: prints generatingLine (unless
+// shown already) and, outside a race, seedLine, then prepareGeneration.
+void beginRun(GenerationState& state, const RunSettings& settings, Reporter& reporter, uint32_t seed,
+              GeneratingLine generating);
+
+// Searches a begun run for its placement on settings.search.threads threads;
+// false, with nothing printed, when the attempt limit was reached.
+bool searchRun(GenerationState& state, const RunSettings& settings, Reporter& reporter);
+
+// A search of a begun run carried out elsewhere in tasks of blocks (the web
+// page's workers), with the same blocks as searchRun's threads.
+struct TaskSearch {
+  SearchTables tables;
+  BlockLedger ledger;
+  ProgressLine progress;
+};
+
+// Starts the task search of a begun run.
+TaskSearch startTaskSearch(const GenerationState& state, const RunSettings& settings, const Reporter& reporter);
+
+// The tables a searcher of tasks needs for the run of `seed` and `options`,
+// built as beginRun builds them, printing nothing.
+SearchTables taskSearcherTables(const RunOptions& options, uint32_t seed, const std::string& kernel);
+
+// Enters what came of a task (`passing`: its passing candidate, if any, taken
+// over) and updates the progress line.
+void recordTaskSearch(TaskSearch& search, const GenerationState& state, Reporter& reporter,
+                      const TaskOutcome& outcome, Placement& passing);
+
+// Once every task handed out has its result entered: accepts the earliest
+// passing candidate (searching on this thread when the tables do not fit the
+// task search); false when none passed.
+bool endTaskSearch(TaskSearch& search, GenerationState& state, const RunSettings& settings, Reporter& reporter);
 
 // The rest of a run of `seed` once its search has ended, `found` telling
-// whether it accepted a placement: as runGeneration from there on, with its
-// exit status. For front ends that search elsewhere (the web page's workers).
-int finishGeneration(GenerationState& state, uint32_t seed, bool found);
+// whether it accepted a placement: reports a search that found nothing, or
+// applies the modifiers and writes the files (the key route and spoiler file
+// as settings say; the item list alone in a race) and prints their lines and
+// the file code. Returns kExitSuccess, kExitWriteFailed after reporting a
+// file that could not be written (then no completion message is printed), or
+// kExitNoPlacement (nothing written).
+int finishRun(GenerationState& state, const RunSettings& settings, Reporter& reporter, uint32_t seed, bool found);
 
-// The generation of a run without its files: seeds the generator, builds the
-// catalogue and tables, assigns the enemies, finds a placement and applies the
-// modifiers. Returns false after reporting on state.errors a generation that
-// reached state.attemptLimit.
-bool generateRun(GenerationState& state, uint32_t seed);
+// The generation of a run without its files or its first lines: prepares it,
+// finds a placement and applies the modifiers. Returns false after reporting
+// a generation that reached search.attemptLimit.
+bool generateRun(GenerationState& state, const SearchSettings& search, Reporter& reporter, uint32_t seed);
 
-// Carries out the one run for the options already set: prints seedLine, seeds
-// the generator, builds the catalogue and tables, generates and writes both
-// files (and the key route when state.writeKeyRoute is set, the spoiler file
-// when state.writeSpoilerJson is). In state.raceMode it prints no seed line
-// and writes the item list alone. Returns
-// kExitSuccess, or kExitWriteFailed after reporting a file that could not be
-// written (then no completion message is printed), or kExitNoPlacement after
-// reporting a generation that reached state.attemptLimit (nothing written).
-int runGeneration(GenerationState& state, uint32_t seed);
+// The one run for state.options: beginRun, searchRun and finishRun, with
+// finishRun's exit status.
+int runGeneration(GenerationState& state, const RunSettings& settings, Reporter& reporter, uint32_t seed,
+                  GeneratingLine generating);

@@ -80,10 +80,10 @@ std::vector<bool> keyEntries(const GenerationState& state) {
 
 }  // namespace
 
-void applyItemModifiers(GenerationState& state) {
+void applyItemModifiers(GenerationState& state, Reporter& reporter) {
   const RunOptions& options = state.options;
   for (const Announcement& announcement : kAnnouncements) {
-    if (options.*announcement.enabled) printLine(state, announcement.text);
+    if (options.*announcement.enabled) printLine(reporter, announcement.text);
   }
   if (!options.healingToJunk && !options.ammoToJunk && !options.inkRibbonsToJunk &&
       !options.defenceToJunk && !options.allToSelfDefenseGun && !options.armedFuelCapsule) {

@@ -82,7 +82,7 @@ constexpr int32_t kSelfDefenseGunEntry = 137;
 // state.slotNames); modifier 5 keeps every key item of state.lockTable and
 // state.unlockTable in its slot. Draws state.random.below(4) exactly once per slot swapped
 // for junk and never otherwise; with every switch off it does nothing at all.
-void applyItemModifiers(GenerationState& state);
+void applyItemModifiers(GenerationState& state, Reporter& reporter);
 
 // Every catalogue entry some mix of switched-on modifiers can leave in a slot
 // that held `entry` (`entry` itself first), by state.slotNames and the key

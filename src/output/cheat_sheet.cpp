@@ -156,8 +156,8 @@ std::string slotPlace(const GenerationState& state, SlotIndex slot) {
   return std::string(cheatSheetRooms(state.options).at(index)) + ": " + state.slotNames.at(index);
 }
 
-bool writeCheatSheet(GenerationState& state) {
+bool writeCheatSheet(const GenerationState& state, const OutputSettings& settings, Reporter& reporter) {
   const std::string fileName = cheatSheetFileName(state.options);
-  printLine(state, "Now writing " + fileName);
-  return writeOutputFile(state, fileName, formatCheatSheet(state));
+  printLine(reporter, "Now writing " + fileName);
+  return writeOutputFile(settings, reporter, fileName, formatCheatSheet(state));
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "output/text_file.h"
 #include "state/generation_state.h"
 
 // Web page of room maps the headings are named after, cited on line 2.
@@ -151,6 +152,6 @@ std::vector<CheatSheetRoom> cheatSheetLayout(const RunOptions& options);
 std::string slotPlace(const GenerationState& state, SlotIndex slot);
 
 // Prints "Now writing <file name>" and replaces the cheat sheet in
-// state.outputDirectory atomically. On failure one line goes to state.errors,
+// settings.directory atomically. On failure one line goes to reporter.errors,
 // any earlier file is kept, and the result is false.
-bool writeCheatSheet(GenerationState& state);
+bool writeCheatSheet(const GenerationState& state, const OutputSettings& settings, Reporter& reporter);

@@ -17,13 +17,13 @@ std::string formatItemList(const GenerationState& state) {
   return out.str();
 }
 
-bool writeItemListFile(GenerationState& state) {
+bool writeItemListFile(const GenerationState& state, const OutputSettings& settings, Reporter& reporter) {
   const std::string name = itemListFileName(state.options);
-  printLine(state, "Writing to " + name);
+  printLine(reporter, "Writing to " + name);
   const std::string bytes = formatItemList(state);
-  if (!writeOutputFile(state, name, bytes)) return false;
-  printLine(state, "ItemList created!");
+  if (!writeOutputFile(settings, reporter, name, bytes)) return false;
+  printLine(reporter, "ItemList created!");
   // Players compare it at a glance to know they play the same file.
-  printLine(state, fileCodeLine(bytes));
+  printLine(reporter, fileCodeLine(bytes));
   return true;
 }

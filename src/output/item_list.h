@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "output/text_file.h"
 #include "state/generation_state.h"
 
 // "ItemListChrisNormal.txt" and its three siblings.
@@ -12,6 +13,6 @@ std::string itemListFileName(const RunOptions& options);
 std::string formatItemList(const GenerationState& state);
 
 // Prints "Writing to NAME", writes the file safely and prints
-// "ItemList created!" and the file code line. On failure reports on state.errors, prints no success
-// line and returns false.
-bool writeItemListFile(GenerationState& state);
+// "ItemList created!" and the file code line. On failure reports on reporter.errors, prints no
+// success line and returns false.
+bool writeItemListFile(const GenerationState& state, const OutputSettings& settings, Reporter& reporter);

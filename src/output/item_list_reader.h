@@ -1,9 +1,16 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "state/generation_state.h"
+
+// The most bytes of a file worth reading to tell whether it is an item list.
+// An item list is under 2 KB; reading stops well past that, so any file,
+// however large, costs little. A longer file is never an item list, and its
+// first bad line lies within what is read.
+constexpr std::size_t kItemListReadLimit = 64 * 1024;
 
 // What an item list file holds.
 struct ItemListContents {

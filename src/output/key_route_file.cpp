@@ -26,6 +26,6 @@ std::string formatKeyRoute(const GenerationState& state, const KeyRoute& route) 
   return text;
 }
 
-bool writeKeyRouteFile(GenerationState& state) {
-  return writeOutputFile(state, keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state)));
+bool writeKeyRouteFile(const GenerationState& state, const OutputSettings& settings, Reporter& reporter) {
+  return writeOutputFile(settings, reporter, keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state)));
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "placement/key_route.h"
+#include "output/text_file.h"
 #include "state/generation_state.h"
 
 // "KeyRoute" + character + difficulty + ".txt", e.g. "KeyRouteChrisNormal.txt".
@@ -18,6 +19,6 @@ std::string keyRouteLine(const GenerationState& state, const KeyPickup& pickup);
 std::string formatKeyRoute(const GenerationState& state, const KeyRoute& route);
 
 // Plans the key route of state.placement and replaces the key route file in
-// state.outputDirectory atomically. Prints nothing; on failure one line goes
-// to state.errors, any earlier file is kept, and the result is false.
-bool writeKeyRouteFile(GenerationState& state);
+// settings.directory atomically. Prints nothing; on failure one line goes
+// to reporter.errors, any earlier file is kept, and the result is false.
+bool writeKeyRouteFile(const GenerationState& state, const OutputSettings& settings, Reporter& reporter);

@@ -9,12 +9,14 @@
 #include <system_error>
 
 #include "platform/platform.h"
+#include "state/generation_state.h"
 
-std::string outputPath(const GenerationState& state, const std::string& fileName) {
-  if (state.outputDirectory.empty()) return fileName;
-  const char last = state.outputDirectory.back();
-  if (last == '/' || last == '\\') return state.outputDirectory + fileName;
-  return state.outputDirectory + "/" + fileName;
+std::string outputPath(const OutputSettings& settings, const std::string& fileName) {
+  const std::string& folder = settings.directory;
+  if (folder.empty()) return fileName;
+  const char last = folder.back();
+  if (last == '/' || last == '\\') return folder + fileName;
+  return folder + "/" + fileName;
 }
 
 namespace {
@@ -135,16 +137,17 @@ bool writeFileAtomically(const std::string& path, const std::string& contents, s
   return writeFilesTogether({{path, contents}}, error, create);
 }
 
-bool writeOutputFiles(GenerationState& state, const std::vector<OutputFile>& namedFiles) {
+bool writeOutputFiles(const OutputSettings& settings, Reporter& reporter, const std::vector<OutputFile>& namedFiles) {
   std::vector<OutputFile> files;
-  for (const OutputFile& file : namedFiles) files.push_back({outputPath(state, file.name), file.contents});
+  for (const OutputFile& file : namedFiles) files.push_back({outputPath(settings, file.name), file.contents});
   std::string error;
-  const FileCreator create = state.createFile ? state.createFile : createNewFile;
+  const FileCreator create = settings.createFile ? settings.createFile : createNewFile;
   if (writeFilesTogether(files, error, create)) return true;
-  *state.errors << kMessagePrefix << error << '\n' << std::flush;
+  reportError(reporter, kMessagePrefix + error);
   return false;
 }
 
-bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents) {
-  return writeOutputFiles(state, {{fileName, contents}});
+bool writeOutputFile(const OutputSettings& settings, Reporter& reporter, const std::string& fileName,
+                     const std::string& contents) {
+  return writeOutputFiles(settings, reporter, {{fileName, contents}});
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "state/generation_state.h"
+#include "state/reporter.h"
 #include "platform/platform.h"
 
 // Line end of both output files on every platform: the trainer reads the bytes
@@ -18,9 +19,22 @@ constexpr const char* kMessagePrefix = "mansion-randomizer: ";
 // that writes the same file, if their process is gone too.
 constexpr long long kStaleTemporarySeconds = 60 * 60;
 
-// Path of an output file: `fileName` inside state.outputDirectory (or the
+// Creates the file `path`, which must not exist yet, and opens it for binary
+// writing; nullptr with errno set on failure.
+using FileCreator = std::FILE* (*)(const std::string& path);
+
+// Where a run's files go and how they are made.
+struct OutputSettings {
+  // Folder the files are written to; empty means the current folder.
+  std::string directory;
+  // How the temporary files are created; nullptr is the usual way. Tests put
+  // a failing disk behind it.
+  FileCreator createFile = nullptr;
+};
+
+// Path of an output file: `fileName` inside settings.directory (or the
 // current folder when that is empty).
-std::string outputPath(const GenerationState& state, const std::string& fileName);
+std::string outputPath(const OutputSettings& settings, const std::string& fileName);
 
 // One file of a run: where it goes and its bytes.
 struct OutputFile {
@@ -47,11 +61,12 @@ bool writeFileAtomically(const std::string& path, const std::string& contents, s
 // A live run's file, even of another machine sharing the folder, is younger.
 void removeStaleTemporaryFiles(const std::string& path);
 
-// Writes the named files (each inside state.outputDirectory) together with
-// writeFilesTogether through state.createFile; a failure is reported as one
-// line on state.errors, "mansion-randomizer: cannot write NAME: REASON".
+// Writes the named files (each inside settings.directory) together with
+// writeFilesTogether through settings.createFile; a failure is reported as one
+// line on reporter.errors, "mansion-randomizer: cannot write NAME: REASON".
 // Returns whether it worked.
-bool writeOutputFiles(GenerationState& state, const std::vector<OutputFile>& namedFiles);
+bool writeOutputFiles(const OutputSettings& settings, Reporter& reporter, const std::vector<OutputFile>& namedFiles);
 
 // writeOutputFiles for one file.
-bool writeOutputFile(GenerationState& state, const std::string& fileName, const std::string& contents);
+bool writeOutputFile(const OutputSettings& settings, Reporter& reporter, const std::string& fileName,
+                     const std::string& contents);

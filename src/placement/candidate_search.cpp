@@ -164,10 +164,10 @@ bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, uin
 
 }  // namespace
 
-SearchTables deriveSearchTables(const GenerationState& state) {
+SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel) {
   SearchTables tables;
   const char* lacking = nullptr;
-  tables.kernel = state.searchKernel.empty() ? nullptr : searchKernelNamed(state.searchKernel.c_str(), lacking);
+  tables.kernel = kernel.empty() ? nullptr : searchKernelNamed(kernel.c_str(), lacking);
   // The front ends refuse a name that gives no build before any run.
   if (tables.kernel == nullptr) tables.kernel = &searchKernel(searchKernelCount() - 1);
   for (int slot = 0; slot < kSlotCount; ++slot) {

@@ -41,7 +41,7 @@ struct SearchTables {
   // Zone -> the key items needed to enter it, bit k standing for keyItems[k].
   std::array<uint64_t, kMaskBits> neededKeys{};
 
-  // The build of the inner loops the search runs: state.searchKernel, or the
+  // The build of the inner loops the search runs: the one named, or the
   // fastest this processor has.
   const SearchKernel* kernel = nullptr;
   // First pass: the unpinned items that clash in the most unpinned slots, one
@@ -64,9 +64,10 @@ struct SearchTables {
 };
 
 // Builds the search tables from lockTable, unlockTable, slotZones and the
-// options of `state` (catalogue and constraint tables already built). Reads
-// the maps without inserting into them.
-SearchTables deriveSearchTables(const GenerationState& state);
+// options of `state` (catalogue and constraint tables already built), to be
+// searched by the inner loops named `kernel` (empty: the fastest this
+// processor runs). Reads the maps without inserting into them.
+SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel);
 
 // The verdict of the self-lock check and the chain check together on a
 // complete permutation `placement`: true exactly when validatePlacement would

@@ -18,9 +18,9 @@ using Clock = std::chrono::steady_clock;
 // second.
 constexpr int32_t kAttemptsPerClockCheck = 4096;
 
-void eraseProgress(GenerationState& state, ProgressLine& line) {
+void eraseProgress(Reporter& reporter, ProgressLine& line) {
   if (line.shownWidth == 0) return;
-  *state.console << '\r' << std::string(line.shownWidth, ' ') << '\r' << std::flush;
+  overprintLine(reporter, std::string(line.shownWidth, ' ') + '\r');
   line.shownWidth = 0;
 }
 
@@ -39,15 +39,15 @@ bool drawCandidates(GenerationState& state, const SearchTables& tables, int32_t 
 
 }  // namespace
 
-ProgressLine startProgressLine(const GenerationState& state, const ProgressTiming& timing) {
+ProgressLine startProgressLine(const Reporter& reporter, const ProgressTiming& timing) {
   ProgressLine line;
-  line.enabled = state.smartTerminal;
+  line.enabled = reporter.smartTerminal;
   line.nextUpdate = Clock::now() + timing.delay;
   line.interval = timing.interval;
   return line;
 }
 
-void showProgress(GenerationState& state, ProgressLine& line, int64_t attemptsSoFar) {
+void showProgress(Reporter& reporter, ProgressLine& line, int64_t attemptsSoFar) {
   if (!line.enabled || attemptsSoFar <= line.shownCount) return;
   const Clock::time_point now = Clock::now();
   if (now < line.nextUpdate) return;
@@ -55,41 +55,41 @@ void showProgress(GenerationState& state, ProgressLine& line, int64_t attemptsSo
   line.shownCount = attemptsSoFar;
   // The count only grows, so each text covers the one before it.
   const std::string text = "Searching... " + std::to_string(attemptsSoFar) + " attempts so far";
-  *state.console << '\r' << text << std::flush;
+  overprintLine(reporter, text);
   line.shownWidth = text.size();
 }
 
-bool acceptBlockSearch(GenerationState& state, BlockLedger& ledger, ProgressLine& progress) {
-  eraseProgress(state, progress);
+bool acceptBlockSearch(GenerationState& state, Reporter& reporter, BlockLedger& ledger, ProgressLine& progress) {
+  eraseProgress(reporter, progress);
   if (!finishBlockSearch(state, ledger)) return false;
-  validatePlacement(state);
+  validatePlacement(state, reporter);
   return true;
 }
 
-bool generatePlacement(GenerationState& state, const ProgressTiming& timing) {
-  const SearchTables tables = deriveSearchTables(state);
-  ProgressLine progress = startProgressLine(state, timing);
-  if (tables.usable && state.searchThreads > 1 && !state.placementValid) {
+bool generatePlacement(GenerationState& state, const SearchTables& tables, const SearchSettings& settings,
+                       Reporter& reporter, const ProgressTiming& timing) {
+  ProgressLine progress = startProgressLine(reporter, timing);
+  if (tables.usable && settings.threads > 1 && !state.placementValid) {
     BlockLedger ledger;
-    startBlockSearch(ledger, state.random, state.attemptLimit - state.attemptCount);
+    startBlockSearch(ledger, state.random, settings.attemptLimit - state.attemptCount);
     const int64_t before = state.attemptCount;
-    searchBlocksOnThreads(ledger, tables, state.searchThreads,
-                          [&](int64_t knownToFail) { showProgress(state, progress, before + knownToFail); });
-    return acceptBlockSearch(state, ledger, progress);
+    searchBlocksOnThreads(ledger, tables, settings.threads,
+                          [&](int64_t knownToFail) { showProgress(reporter, progress, before + knownToFail); });
+    return acceptBlockSearch(state, reporter, ledger, progress);
   }
   while (!state.placementValid) {
-    const int64_t left = state.attemptLimit - state.attemptCount;
+    const int64_t left = settings.attemptLimit - state.attemptCount;
     if (left <= 0) {
-      eraseProgress(state, progress);
+      eraseProgress(reporter, progress);
       return false;
     }
     const int32_t attempts = static_cast<int32_t>(std::min<int64_t>(left, kAttemptsPerClockCheck));
     if (drawCandidates(state, tables, attempts)) {
-      eraseProgress(state, progress);
+      eraseProgress(reporter, progress);
       // Accepts through the checks as written, which also print the two lines.
-      validatePlacement(state);
+      validatePlacement(state, reporter);
     } else {
-      showProgress(state, progress, state.attemptCount);
+      showProgress(reporter, progress, state.attemptCount);
     }
   }
   return true;

@@ -3,9 +3,25 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
+#include "placement/candidate_search.h"
 #include "placement/parallel_search.h"
 #include "state/generation_state.h"
+
+// How the search for a placement is carried out; every setting gives the
+// same result.
+struct SearchSettings {
+  // The generation gives up after this many attempts; tests lower it.
+  int64_t attemptLimit = kAttemptLimit;
+  // Threads the search may use; 1 searches on the calling thread alone and
+  // starts none.
+  int threads = 1;
+  // The build of the search's inner loops by name (plain, portable, avx2,
+  // avx512), which the player may set for a processor that misbehaves; empty
+  // for the fastest this processor runs.
+  std::string kernel;
+};
 
 // When the progress line of a long generation first appears and how often it
 // is rewritten after that.
@@ -18,12 +34,14 @@ struct ProgressTiming {
 // which prints the two acceptance lines, and returns true. The accepted
 // placement, attemptCount and the generator's position are those of calling
 // shufflePlacement and validatePlacement in turn. Returns false, having
-// printed nothing, once attemptCount reaches state.attemptLimit without an
+// printed nothing, once attemptCount reaches settings.attemptLimit without an
 // accepted candidate. On a smart terminal a generation that runs longer than
 // timing.delay shows one progress line, erased before it ends. With
-// state.searchThreads above 1 the candidates are searched on that many
-// threads, with the same result.
-bool generatePlacement(GenerationState& state, const ProgressTiming& timing = ProgressTiming());
+// settings.threads above 1 the candidates are searched on that many threads,
+// with the same result. Takes the tables the search reads, so the catalogue
+// and constraint tables must be built already.
+bool generatePlacement(GenerationState& state, const SearchTables& tables, const SearchSettings& settings,
+                       Reporter& reporter, const ProgressTiming& timing = ProgressTiming());
 
 // The one-line attempt counter that a long generation rewrites in place, on a
 // smart terminal only.
@@ -36,14 +54,14 @@ struct ProgressLine {
 };
 
 // A progress line for a generation starting now.
-ProgressLine startProgressLine(const GenerationState& state, const ProgressTiming& timing = ProgressTiming());
+ProgressLine startProgressLine(const Reporter& reporter, const ProgressTiming& timing = ProgressTiming());
 
 // Shows "Searching... N attempts so far" when the line is due and the count
 // has grown since it was last shown.
-void showProgress(GenerationState& state, ProgressLine& line, int64_t attemptsSoFar);
+void showProgress(Reporter& reporter, ProgressLine& line, int64_t attemptsSoFar);
 
 // The end of a search over blocks, on this thread or elsewhere: erases the
 // progress line and accepts the ledger's answer through the checks as
 // written, which print the two lines. False, with nothing printed, when no
 // candidate passed.
-bool acceptBlockSearch(GenerationState& state, BlockLedger& ledger, ProgressLine& progress);
+bool acceptBlockSearch(GenerationState& state, Reporter& reporter, BlockLedger& ledger, ProgressLine& progress);

@@ -41,10 +41,10 @@ bool checkPlacement(GenerationState& state) {
   return true;
 }
 
-void validatePlacement(GenerationState& state) {
+void validatePlacement(GenerationState& state, Reporter& reporter) {
   if (!checkPlacement(state)) return;
-  printLine(state, "Valid sequence generated!");
-  printLine(state, "Number of times the items were randomized before finding a valid sequence:" +
-                       std::to_string(state.attemptCount));
+  printLine(reporter, "Valid sequence generated!");
+  printLine(reporter, "Number of times the items were randomized before finding a valid sequence:" +
+                          std::to_string(state.attemptCount));
   state.placementValid = true;
 }

@@ -4,8 +4,8 @@
 
 // Checks the candidate placement: no key item in a zone it locks itself, and no
 // chain of needed key items that comes back to itself. On success prints the
-// two acceptance lines and sets placementValid; a rejection prints nothing.
-void validatePlacement(GenerationState& state);
+// two acceptance lines on `reporter` and sets placementValid; a rejection prints nothing.
+void validatePlacement(GenerationState& state, Reporter& reporter);
 
 // The two checks of validatePlacement without its output: true when the
 // placement passes both. Leaves dependencyPath empty.

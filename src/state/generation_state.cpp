@@ -2,13 +2,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <iostream>
-
-GenerationState::GenerationState() : console(&std::cout), errors(&std::cerr) {}
-
-void printLine(GenerationState& state, const std::string& line) {
-  *state.console << line << '\n' << std::flush;
-}
 
 bool* modifierSwitch(RunOptions& options, int number) {
   switch (number) {
@@ -26,6 +19,20 @@ bool modifierOn(const RunOptions& options, int number) {
   // Only read through: the switch is found the same way for both.
   const bool* on = modifierSwitch(const_cast<RunOptions&>(options), number);
   return on != nullptr && *on;
+}
+
+int modifierMask(const RunOptions& options) {
+  int mask = 0;
+  for (int number = 1; number <= kModifierCount; ++number) {
+    if (modifierOn(options, number)) mask |= 1 << (number - 1);
+  }
+  return mask;
+}
+
+void setModifierMask(RunOptions& options, int mask) {
+  for (int number = 1; number <= kModifierCount; ++number) {
+    *modifierSwitch(options, number) = ((mask >> (number - 1)) & 1) != 0;
+  }
 }
 
 const char* characterName(const RunOptions& options) {

@@ -1,13 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <iosfwd>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "state/c_random.h"
+#include "state/reporter.h"
 
 // Number of item pick-up slots; slots are numbered 0..kSlotCount-1.
 constexpr int kSlotCount = 180;
@@ -32,9 +31,6 @@ using LockTable = std::map<int32_t, std::vector<int32_t>>;
 using UnlockTable = std::map<int32_t, std::vector<int32_t>>;
 // Room name -> candidate enemy codes, later the one code assigned.
 using EnemyRoomTable = std::map<std::string, std::vector<EnemyCode>>;
-// Creates the file `path`, which must not exist yet, and opens it for binary
-// writing; nullptr with errno set on failure.
-using FileCreator = std::FILE* (*)(const std::string& path);
 
 // What the player chose on the menu (or on the command line).
 struct RunOptions {
@@ -50,7 +46,9 @@ struct RunOptions {
   bool modifierMenuShown = false;
 };
 
-// Everything one run works on. main owns the only one; tests build their own.
+// The options and the generation data of one run, and its generator; how the
+// run is carried out (threads, files, where it prints) is the engine's.
+// main owns the only one; tests build their own.
 struct GenerationState {
   RunOptions options;
   std::string version = "Version 0.85";
@@ -65,41 +63,11 @@ struct GenerationState {
   // 64 bits, so a count past 2^31 is still printed right.
   int64_t attemptCount = 0;
   bool placementValid = false;
-  // The generation gives up after this many attempts; tests lower it.
-  int64_t attemptLimit = kAttemptLimit;
-  // Threads the search for a placement may use; 1 searches on the calling
-  // thread alone and starts none. The result is the same for every count.
-  int searchThreads = 1;
-  // The build of the search's inner loops by name (plain, portable, avx2,
-  // avx512), which the player may set for a processor that misbehaves; empty
-  // for the fastest this processor runs. Every build gives the same result.
-  std::string searchKernel;
 
   EnemyRoomTable enemyRoomTable;
 
   // The run's one random generator; seeded once, after the menu.
   CRandom random;
-
-  // Where the run's console lines go (standard output in the program).
-  std::ostream* console;
-  // Where failures are reported (standard error in the program).
-  std::ostream* errors;
-  // Folder the two files are written to; empty means the current folder.
-  std::string outputDirectory;
-  // Also write KeyRoute<Character><Difficulty>.txt after the cheat sheet.
-  bool writeKeyRoute = false;
-  // Also write Spoiler<Character><Difficulty>.json, for tools, last.
-  bool writeSpoilerJson = false;
-  // A race: the seed is shown nowhere and only the item list is written, so
-  // nobody can make the run's cheat sheet.
-  bool raceMode = false;
-  // Whether a progress line may overprint itself on the console.
-  bool smartTerminal = false;
-  // How the output writer creates its temporary files; nullptr is the usual
-  // way. Tests put a failing disk behind it.
-  FileCreator createFile = nullptr;
-
-  GenerationState();
 };
 
 // Modifiers are numbered 1 to kModifierCount, as on the modifier page and
@@ -109,10 +77,11 @@ constexpr int kModifierCount = 6;
 bool* modifierSwitch(RunOptions& options, int number);
 // Whether modifier `number` (1..kModifierCount) is on.
 bool modifierOn(const RunOptions& options, int number);
-
-// Writes one console line of the run and flushes it, so a user watching a
-// long generation sees every line as soon as it is printed.
-void printLine(GenerationState& state, const std::string& line);
+// The modifiers as one number, bit n-1 standing for modifier n: the form the
+// page and its links pass them in.
+int modifierMask(const RunOptions& options);
+// Switches each modifier as `mask` (see modifierMask) says; other bits are ignored.
+void setModifierMask(RunOptions& options, int mask);
 
 // Length of the well-formed UTF-8 sequence of two to four bytes at text[at]
 // (no overlong forms, surrogates or code points past U+10FFFF), or 0.
