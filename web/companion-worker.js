@@ -1,6 +1,7 @@
 // The play companion's engine, off the page's thread. Receives
 //   { id, op: 'check', bytes, name, hasSeed, seed, chris, hard, enemies, modifiers }
 //   { id, op: 'view' | 'reachable' | 'find', bytes, chris, hard, collected?, text? }
+//   { id, op: 'readLimit' }: the most bytes of a file the check reads
 // and posts back { id, result } with the engine's JSON answer parsed, or
 // { id, error } when the engine cannot be loaded or stops. bytes is the item
 // list (the page passes at most what the check reads).
@@ -35,7 +36,7 @@ function answer(mansion, request) {
   switch (request.op) {
     case 'check': {
       mansion.FS.writeFile(kReceivedPath, request.bytes);
-      const modifiers = request.modifiers.reduce((mask, number) => mask | (1 << (number - 1)), 0);
+      const modifiers = request.modifiers.reduce((mask, number) => mask | mansion._webModifierBit(number), 0);
       return callJson(mansion, 'webCheckItemList',
         ['string', 'string', 'number', 'number', 'number', 'number', 'number', 'number'],
         [kReceivedPath, request.name, request.hasSeed ? 1 : 0, request.seed >>> 0, chris, hard, request.enemies ? 1 : 0,
@@ -52,6 +53,8 @@ function answer(mansion, request) {
       mansion.FS.writeFile(kRunPath, request.bytes);
       return callJson(mansion, 'webFindItem', ['string', 'number', 'number', 'string'],
         [kRunPath, chris, hard, request.text]);
+    case 'readLimit':
+      return mansion._webReadLimit();
     default:
       throw new Error(`unknown request ${request.op}`);
   }

@@ -11,9 +11,6 @@
 (function () {
   const { parseSeed, formatRunQuery } = globalThis.MansionQuery;
 
-  // As much of a received file as the console's check reads: one byte past
-  // this tells it the file is too large.
-  const kReadLimit = 64 * 1024;
   const kStoragePrefix = 'mansion-companion-ticks:';
   const kSvgNamespace = 'http://www.w3.org/2000/svg';
 
@@ -415,7 +412,10 @@
     let bytes;
     let answer;
     try {
-      bytes = new Uint8Array(await file.slice(0, kReadLimit + 1).arrayBuffer());
+      // As much of a received file as the engine's check reads: one byte past
+      // its limit tells it the file is too large.
+      const limit = await ask({ op: 'readLimit' });
+      bytes = new Uint8Array(await file.slice(0, limit.result + 1).arrayBuffer());
       answer = await ask({ op: 'check', bytes, name: file.name, hasSeed: seed !== null, seed: seed || 0,
         ...formOptions() });
     } catch (error) {

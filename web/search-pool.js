@@ -37,8 +37,8 @@
     return names.map((name) => ({ name, bytes: FS.readFile(`${kRunFolder}/${name}`) }));
   }
 
-  function modifierMask(modifiers) {
-    return modifiers.reduce((mask, number) => mask | (1 << (number - 1)), 0);
+  function modifierMask(mansion, modifiers) {
+    return modifiers.reduce((mask, number) => mask | mansion._webModifierBit(number), 0);
   }
 
   function createSearch(onMessage) {
@@ -212,7 +212,7 @@
           chris: options.chris ? 1 : 0,
           hard: options.hard ? 1 : 0,
           enemies: options.enemies ? 1 : 0,
-          modifiers: modifierMask(options.modifiers),
+          modifiers: modifierMask(mansion, options.modifiers),
         };
         // A race's seed comes from the browser's secure random source, never
         // the clock, and is shown nowhere.

@@ -21,6 +21,7 @@
 #include "engine/run.h"
 #include "output/file_code.h"
 #include "output/item_list.h"
+#include "output/item_list_reader.h"
 #include "placement/candidate_search.h"
 #include "placement/generation.h"
 #include "placement/parallel_search.h"
@@ -80,14 +81,14 @@ class ReportBuffer : public std::streambuf {
 // files of the run it just made.
 constexpr const char* kRunFolder = "/run";
 
-bool emptyRunFolder(GenerationState& state) {
+bool emptyRunFolder(OutputSettings& output, Reporter& reporter) {
   std::error_code failure;
   std::filesystem::remove_all(kRunFolder, failure);
   if (failure) {
-    *state.errors << "cannot empty output folder " << kRunFolder << ": " << failure.message() << std::endl;
+    reportError(reporter, std::string("cannot empty output folder ") + kRunFolder + ": " + failure.message());
     return false;
   }
-  return prepareOutputDirectory(state, kRunFolder);
+  return prepareOutputDirectory(output, reporter, kRunFolder);
 }
 
 // Blocks per task: about ten milliseconds of search for Chris, so passing a
@@ -102,15 +103,14 @@ struct TaskResult {
   int32_t passing[kSlotCount];
 };
 
-// Sets the options of a run from the page's numbers; `modifiers` has bit n-1
-// set for modifier n.
-void setOptions(RunOptions& options, int chris, int hard, int enemies, int modifiers) {
+// The options of a run from the page's numbers; `modifiers` as modifierMask.
+RunOptions pageOptions(int chris, int hard, int enemies, int modifiers) {
+  RunOptions options;
   options.character = chris != 0;
   options.hardDifficulty = hard != 0;
   options.enemyRandomizer = enemies != 0;
-  for (int number = 1; number <= kModifierCount; ++number) {
-    *modifierSwitch(options, number) = ((modifiers >> (number - 1)) & 1) != 0;
-  }
+  setModifierMask(options, modifiers);
+  return options;
 }
 
 }  // namespace
@@ -121,23 +121,19 @@ struct WebRun {
   ReportBuffer errorBuffer{kEventError};
   std::ostream console{&consoleBuffer};
   std::ostream errors{&errorBuffer};
+  Reporter reporter{console, errors};
   GenerationState state;
+  RunSettings settings;
   uint32_t seed = 0;
   // The exit status of a run that ended before its search; -1 otherwise.
   int endedEarly = -1;
-  SearchTables tables;
-  BlockLedger ledger;
-  ProgressLine progress;
+  TaskSearch search;
   BlockTask task;     // the task last handed out, which the page copies
   TaskResult result;  // where the page copies a worker's result
 };
 
 // A worker's own copy of the run's tables.
 struct WebSearcher {
-  // Without a buffer it takes and drops everything: the run's lines come
-  // from the run alone.
-  std::ostream silent{nullptr};
-  GenerationState state;
   SearchTables tables;
   BlockTask task;  // where the page copies a task
   TaskResult result;
@@ -154,36 +150,29 @@ extern "C" EMSCRIPTEN_KEEPALIVE WebRun* webBeginRun(int hasSeed, uint32_t seed, 
                                                    int modifiers, int race) {
   WebRun* run = new WebRun;
   GenerationState& state = run->state;
-  state.console = &run->console;
-  state.errors = &run->errors;
+  RunSettings& settings = run->settings;
   // The page shows the progress line, whatever the terminal test says.
-  state.smartTerminal = true;
+  run->reporter.smartTerminal = true;
   // The page shows the order in which the key items can be collected.
-  state.writeKeyRoute = true;
-  state.writeSpoilerJson = true;
-  state.raceMode = race != 0;
-  setOptions(state.options, chris, hard, enemies, modifiers);
+  settings.writeKeyRoute = true;
+  settings.writeSpoilerJson = true;
+  settings.raceMode = race != 0;
+  state.options = pageOptions(chris, hard, enemies, modifiers);
   // A race on the clock's seed could be repeated by anyone who tried the
   // seconds around its start.
-  if (state.raceMode && !hasSeed) {
-    *state.errors << "cannot start the race: no seed from the browser's secure random source" << std::endl;
+  if (settings.raceMode && !hasSeed) {
+    reportError(run->reporter, "cannot start the race: no seed from the browser's secure random source");
     run->endedEarly = kExitBadArguments;
     return run;
   }
   run->seed = hasSeed ? seed : clockSeed();
-  if (!state.raceMode) postRunEvent(kEventSeed, std::to_string(run->seed).c_str());
-  if (!emptyRunFolder(state)) {
+  if (!settings.raceMode) postRunEvent(kEventSeed, std::to_string(run->seed).c_str());
+  if (!emptyRunFolder(settings.output, run->reporter)) {
     run->endedEarly = kExitWriteFailed;
     return run;
   }
-  printLine(state, generatingLine(state.options));
-  // Before the search, so a long run shows how to share it at once; a race
-  // keeps its seed secret.
-  if (!state.raceMode) printLine(state, seedLine(state.options, run->seed));
-  prepareGeneration(state, run->seed);
-  run->tables = deriveSearchTables(state);
-  startBlockSearch(run->ledger, state.random, state.attemptLimit - state.attemptCount);
-  run->progress = startProgressLine(state);
+  beginRun(state, settings, run->reporter, run->seed, GeneratingLine::print);
+  run->search = startTaskSearch(state, settings, run->reporter);
   return run;
 }
 
@@ -199,8 +188,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webResultBytes() { return static_cast<int>(s
 // matter is handed out (none at all when the tables do not fit the search,
 // whose candidates webFinishRun then checks itself).
 extern "C" EMSCRIPTEN_KEEPALIVE const BlockTask* webTakeTask(WebRun* run) {
-  if (run->endedEarly >= 0 || !run->tables.usable) return nullptr;
-  return takeBlockTask(run->ledger, kBlocksPerTask, run->task) ? &run->task : nullptr;
+  if (run->endedEarly >= 0 || !run->search.tables.usable) return nullptr;
+  return takeBlockTask(run->search.ledger, kBlocksPerTask, run->task) ? &run->task : nullptr;
 }
 
 // Where the page puts a searcher's result before webRecordResult.
@@ -210,8 +199,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE TaskResult* webResultBuffer(WebRun* run) { retur
 extern "C" EMSCRIPTEN_KEEPALIVE void webRecordResult(WebRun* run) {
   Placement passing;
   if (run->result.outcome.found) passing.assign(run->result.passing, run->result.passing + kSlotCount);
-  recordTaskOutcome(run->ledger, run->result.outcome, passing);
-  showProgress(run->state, run->progress, run->state.attemptCount + attemptsKnownToFail(run->ledger));
+  recordTaskSearch(run->search, run->state, run->reporter, run->result.outcome, passing);
 }
 
 // Once every task handed out has its result entered: accepts the earliest
@@ -220,9 +208,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webRecordResult(WebRun* run) {
 extern "C" EMSCRIPTEN_KEEPALIVE int webFinishRun(WebRun* run) {
   if (run->endedEarly >= 0) return run->endedEarly;
   GenerationState& state = run->state;
-  const bool found =
-      run->tables.usable ? acceptBlockSearch(state, run->ledger, run->progress) : generatePlacement(state);
-  const int status = finishGeneration(state, run->seed, found);
+  const bool found = endTaskSearch(run->search, state, run->settings, run->reporter);
+  const int status = finishRun(state, run->settings, run->reporter, run->seed, found);
   // Once the files are written: the item list's file code, as the console
   // prints it.
   if (status == kExitSuccess) postRunEvent(kEventFileCode, fileCode(formatItemList(state)).c_str());
@@ -237,12 +224,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webEndRun(WebRun* run) { delete run; }
 extern "C" EMSCRIPTEN_KEEPALIVE WebSearcher* webStartSearcher(uint32_t seed, int chris, int hard, int enemies,
                                                              int modifiers) {
   WebSearcher* searcher = new WebSearcher;
-  GenerationState& state = searcher->state;
-  state.console = &searcher->silent;
-  state.errors = &searcher->silent;
-  setOptions(state.options, chris, hard, enemies, modifiers);
-  prepareGeneration(state, seed);
-  searcher->tables = deriveSearchTables(state);
+  searcher->tables = taskSearcherTables(pageOptions(chris, hard, enemies, modifiers), seed, "");
   return searcher;
 }
 
@@ -258,6 +240,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE const TaskResult* webSearchTask(WebSearcher* sea
       searchBlockTask(searcher->tables, searcher->task, searcher->passing, [](int64_t) { return false; });
   if (result.outcome.found) std::copy(searcher->passing.begin(), searcher->passing.end(), result.passing);
   return &result;
+}
+
+// The most bytes of a file the page need pass on for a check: what the
+// engine reads of an item list.
+extern "C" EMSCRIPTEN_KEEPALIVE int webReadLimit() { return static_cast<int>(kItemListReadLimit); }
+
+// The bit of modifier `number` in the mask the page passes its modifiers in
+// (see modifierMask); 0 for a number that is no modifier.
+extern "C" EMSCRIPTEN_KEEPALIVE int webModifierBit(int number) {
+  RunOptions options;
+  bool* on = modifierSwitch(options, number);
+  if (on == nullptr) return 0;
+  *on = true;
+  return modifierMask(options);
 }
 
 // Frees a searcher when its run is over.
