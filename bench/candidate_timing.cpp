@@ -36,17 +36,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: candidate_timing chris|jill normal|hard [candidates] [repetitions]\n");
     return 2;
   }
-  std::ostringstream console;
   GenerationState state;
-  state.console = &console;
   state.options.character = std::strcmp(argv[1], "chris") == 0;
   state.options.hardDifficulty = std::strcmp(argv[2], "hard") == 0;
   const long long candidates = argc > 3 ? std::atoll(argv[3]) : 2000000;
   const int repetitions = argc > 4 ? std::atoi(argv[4]) : 5;
-  if (const char* kernel = std::getenv("MANSION_KERNEL")) state.searchKernel = kernel;
+  const char* kernel = std::getenv("MANSION_KERNEL");
   buildSlotCatalogue(state);
   buildConstraintTables(state);
-  const SearchTables tables = deriveSearchTables(state);
+  const SearchTables tables = deriveSearchTables(state, kernel ? kernel : "");
   state.random.reseed(20240611);
   double least = 0;
   for (int repetition = 0; repetition < repetitions; ++repetition) {

@@ -40,7 +40,6 @@ GenerationState builtState(const benchmark::State& bench) {
   GenerationState state;
   state.options.character = bench.range(0) != 0;
   state.options.hardDifficulty = bench.range(1) != 0;
-  state.console = &nullConsole;
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   return state;
@@ -75,7 +74,7 @@ void BM_CandidateLiteral(benchmark::State& bench) {
 void BM_CandidateFast(benchmark::State& bench) {
   constexpr int32_t kBlock = 1024;
   GenerationState state = builtState(bench);
-  SearchTables tables = deriveSearchTables(state);
+  SearchTables tables = deriveSearchTables(state, "");
   if (bench.range(2) >= searchKernelCount()) {
     bench.SkipWithError("instruction set not available");
     for (auto _ : bench) {
@@ -102,7 +101,7 @@ void BM_CandidatePart(benchmark::State& bench) {
   // first pass ends, few enough that their words stay in the L2 cache.
   constexpr int kCandidates = 1024;
   GenerationState state = builtState(bench);
-  const SearchTables tables = deriveSearchTables(state);
+  const SearchTables tables = deriveSearchTables(state, "");
   const SearchKernel& kernel = *tables.kernel;
   CRandom random(kCandidateSeed);
   // The words of the candidates after kKernelHistory words of history; the
@@ -187,7 +186,7 @@ void timeGenerations(benchmark::State& bench, Generate generate) {
 void BM_GenerationLiteral(benchmark::State& bench) {
   timeGenerations(bench, [](GenerationState& state, uint32_t seed) {
     ReferenceRandom random(seed);
-    referenceGeneratePlacement(state, random);
+    referenceGeneratePlacement(state, random, nullConsole, kAttemptLimit);
   });
 }
 
@@ -197,8 +196,10 @@ void BM_GenerationFast(benchmark::State& bench) {
                                          : std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
   timeGenerations(bench, [threads](GenerationState& state, uint32_t seed) {
     state.random.reseed(seed);
-    state.searchThreads = threads;
-    generatePlacement(state);
+    SearchSettings search;
+    search.threads = threads;
+    Reporter reporter(nullConsole, nullConsole);
+    generatePlacement(state, deriveSearchTables(state, ""), search, reporter);
   });
   bench.counters["threads"] = threads;
 }

@@ -8,49 +8,11 @@
 #include "output/cheat_sheet.h"
 #include "output/file_code.h"
 #include "output/item_list.h"
+#include "output/json_writer.h"
 #include "output/text_file.h"
 #include "placement/key_route.h"
 
 namespace {
-
-// Writes JSON in the layout of JSON.stringify(value, null, 2): one member or
-// element per line, two more spaces per level, "[]" for an empty array.
-struct JsonWriter {
-  std::string text;
-  // Per open object or array: whether it has a member or element yet.
-  std::vector<bool> filled;
-
-  void newLine() { text += "\n" + std::string(2 * filled.size(), ' '); }
-  // Starts the next member or element of the innermost object or array.
-  void next() {
-    if (filled.empty()) return;
-    if (filled.back()) text += ',';
-    filled.back() = true;
-    newLine();
-  }
-  void key(const char* name) {
-    next();
-    text += jsonString(name) + ": ";
-  }
-  void open(char bracket) {
-    text += bracket;
-    filled.push_back(false);
-  }
-  void close(char bracket) {
-    const bool hadItems = filled.back();
-    filled.pop_back();
-    if (hadItems) newLine();
-    text += bracket;
-  }
-  void value(const std::string& raw) { text += raw; }
-  void member(const char* name, const std::string& raw) {
-    key(name);
-    value(raw);
-  }
-  void member(const char* name, int64_t number) { member(name, std::to_string(number)); }
-  void flag(const char* name, bool on) { member(name, std::string(on ? "true" : "false")); }
-  void string(const char* name, const std::string& content) { member(name, jsonString(content)); }
-};
 
 void writeKeyPickup(JsonWriter& json, const GenerationState& state, const std::vector<const char*>& rooms,
                     const KeyPickup& pickup) {
@@ -63,39 +25,6 @@ void writeKeyPickup(JsonWriter& json, const GenerationState& state, const std::v
 }
 
 }  // namespace
-
-std::string jsonString(const std::string& text) {
-  constexpr char kDigits[] = "0123456789abcdef";
-  std::string quoted = "\"";
-  for (std::size_t k = 0; k < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[k]);
-    if (byte >= 0x80) {
-      const std::size_t length = utf8SequenceLength(text, k);
-      quoted += length ? text.substr(k, length) : "\\ufffd";
-      k += length ? length : 1;
-      continue;
-    }
-    ++k;
-    switch (byte) {
-      case '"': quoted += "\\\""; break;
-      case '\\': quoted += "\\\\"; break;
-      case '\b': quoted += "\\b"; break;
-      case '\f': quoted += "\\f"; break;
-      case '\n': quoted += "\\n"; break;
-      case '\r': quoted += "\\r"; break;
-      case '\t': quoted += "\\t"; break;
-      default:
-        if (byte < 0x20) {
-          quoted += "\\u00";
-          quoted += kDigits[byte >> 4];
-          quoted += kDigits[byte & 15];
-        } else {
-          quoted += static_cast<char>(byte);
-        }
-    }
-  }
-  return quoted + "\"";
-}
 
 std::string spoilerFileName(const RunOptions& options) {
   return std::string("Spoiler") + characterName(options) + difficultyName(options) + ".json";

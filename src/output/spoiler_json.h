@@ -9,11 +9,6 @@
 // field changes meaning or goes away.
 constexpr int kSpoilerFormat = 1;
 
-// `text` as a JSON string (RFC 8259): quoted, with the quote, the backslash
-// and control characters escaped; UTF-8 passes as it is and each byte of an
-// invalid sequence becomes U+FFFD, so the result is always valid JSON.
-std::string jsonString(const std::string& text);
-
 // "Spoiler" + character + difficulty + ".json", e.g. "SpoilerChrisNormal.json".
 std::string spoilerFileName(const RunOptions& options);
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -204,9 +205,9 @@ TEST(AssignEnemies, OtherRoomsDrawInKeyOrderUntilAnOrdinaryCode) {
 TEST(RandomizeEnemies, PrintsProgressAndAssignsFromTheRunGenerator) {
   GenerationState state;
   std::ostringstream console;
-  state.console = &console;
+  Reporter reporter(console, std::cerr);
   state.random.reseed(1733600123u);
-  randomizeEnemies(state);
+  randomizeEnemies(state, reporter);
   EXPECT_EQ(console.str(), "Randomizing Enemies...\nDone!\n");
 
   EnemyRoomTable expected = loadedTable();

@@ -37,10 +37,11 @@ RunOptions setting(bool chris, bool hard) {
 GenerationState generated(const RunOptions& options, uint32_t seed) {
   GenerationState state;
   static std::ostringstream discarded;
-  state.console = &discarded;
+  Reporter reporter(discarded, discarded);
   state.options = options;
-  state.attemptLimit = kTestAttemptLimit;
-  EXPECT_TRUE(generateRun(state, seed));
+  SearchSettings search;
+  search.attemptLimit = kTestAttemptLimit;
+  EXPECT_TRUE(generateRun(state, search, reporter, seed));
   return state;
 }
 

@@ -31,9 +31,7 @@ namespace {
 Files literalRun(const RunOptions& options, uint32_t seed) {
   GenerationState state;
   std::ostringstream console;
-  state.console = &console;
   state.options = options;
-  state.attemptLimit = kTestAttemptLimit;
   ReferenceRandom random(seed);
   const auto nextRaw = [&random] { return random.next(); };
   buildSlotCatalogue(state);
@@ -42,7 +40,7 @@ Files literalRun(const RunOptions& options, uint32_t seed) {
     buildEnemyRoomTable(state);
     referenceAssign(state.enemyRoomTable, nextRaw);
   }
-  referenceGeneratePlacement(state, random);
+  referenceGeneratePlacement(state, random, console, kTestAttemptLimit);
   state.placement = referenceModifiers(state.slotNames, state.placement, options, nextRaw,
                                        referenceKeyItems(state.lockTable, state.unlockTable));
   return {formatItemList(state), formatCheatSheet(state), console.str(), random.next(), ""};
@@ -190,12 +188,13 @@ TEST(RunTest, StoredJillNormalSeedsAreReproduced) {
     // already do: 200 flushes to the disk would cost seconds.
     GenerationState state;
     std::ostringstream console;
-    state.console = &console;
-    state.attemptLimit = kTestAttemptLimit;
+    Reporter reporter(console, std::cerr);
+    SearchSettings search;
+    search.attemptLimit = kTestAttemptLimit;
     state.random.reseed(seed);
     buildSlotCatalogue(state);
     buildConstraintTables(state);
-    ASSERT_TRUE(generatePlacement(state));
+    ASSERT_TRUE(generatePlacement(state, deriveSearchTables(state, ""), search, reporter));
     std::string numbers = formatItemList(state);
     for (size_t end; (end = numbers.find("\r\n")) != std::string::npos;) numbers.replace(end, 2, " ");
     numbers.pop_back();
@@ -217,17 +216,18 @@ std::FILE* createOnFullDisk(const std::string& path) {
 struct FailingRun {
   TempFolder folder;
   GenerationState state;
+  RunSettings settings;
   std::ostringstream console;
   std::ostringstream errors;
+  Reporter reporter{console, errors};
   int status = -1;
 
   FailingRun(FileCreator create, int64_t attemptLimit = kAttemptLimit) {
-    state.console = &console;
-    state.errors = &errors;
-    state.outputDirectory = folder.path.string();
-    state.createFile = create;
-    state.attemptLimit = attemptLimit;
+    settings.output.directory = folder.path.string();
+    settings.output.createFile = create;
+    settings.search.attemptLimit = attemptLimit;
   }
+  int runSeed(uint32_t seed) { return runGeneration(state, settings, reporter, seed, GeneratingLine::alreadyShown); }
   void keepEarlierFiles() {
     for (const std::string& name : {itemListFileName(state.options), cheatSheetFileName(state.options)}) {
       std::ofstream(folder.path / name, std::ios::binary) << "earlier " << name << "\r\n";
@@ -240,7 +240,7 @@ TEST(RunFailureTest, FullDiskClaimsNothingAndKeepsBothEarlierFiles) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   FailingRun run(createOnFullDisk);
   run.keepEarlierFiles();
-  EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
+  EXPECT_EQ(run.runSeed(7u), kExitWriteFailed);
   EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() +
                                   "/ItemListJillNormal.txt: No space left on device\n");
   const std::string console = run.console.str();
@@ -276,10 +276,10 @@ TEST(RunFailureTest, DiskFullAfterTheItemListKeepsTheEarlierPair) {
   };
   for (const auto& c : cases) {
     FailingRun run(c.create);
-    run.state.writeKeyRoute = true;
-    run.state.writeSpoilerJson = true;
+    run.settings.writeKeyRoute = true;
+    run.settings.writeSpoilerJson = true;
     run.keepEarlierFiles();
-    EXPECT_EQ(runGeneration(run.state, 7u), kExitWriteFailed);
+    EXPECT_EQ(run.runSeed(7u), kExitWriteFailed);
     EXPECT_EQ(run.errors.str(), "mansion-randomizer: cannot write " + run.folder.path.string() + "/" + c.failing +
                                     ": No space left on device\n");
     EXPECT_EQ(run.console.str().find("ItemList created!"), std::string::npos);
@@ -293,7 +293,7 @@ TEST(RunFailureTest, AttemptLimitIsReportedAndNothingIsWritten) {
   FailingRun run(nullptr, 1000);
   run.state.options.character = true;
   run.state.options.hardDifficulty = true;
-  EXPECT_EQ(runGeneration(run.state, 1u), kExitNoPlacement);
+  EXPECT_EQ(run.runSeed(1u), kExitNoPlacement);
   EXPECT_EQ(run.errors.str(),
             "cannot generate ItemList for Chris on Hard Difficulty: no valid sequence found in 1000 attempts; "
             "nothing was written\n");

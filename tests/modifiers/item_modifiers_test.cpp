@@ -43,8 +43,6 @@ class ItemModifiersTest : public ::testing::Test {
   // identity when `shuffleSeed` is 0; console output is captured.
   void prepare(Setting setting, unsigned modifiers, unsigned shuffleSeed = 0) {
     state = GenerationState();
-    state.console = &console;
-    state.errors = &errors;
     console.str("");
     errors.str("");
     state.options.character = setting.chris;
@@ -80,6 +78,7 @@ class ItemModifiersTest : public ::testing::Test {
   GenerationState state;
   std::ostringstream console;
   std::ostringstream errors;
+  Reporter reporter{console, errors};
 };
 
 TEST_F(ItemModifiersTest, AllSwitchesOffChangeNothingPrintNothingDrawNothing) {
@@ -87,7 +86,7 @@ TEST_F(ItemModifiersTest, AllSwitchesOffChangeNothingPrintNothingDrawNothing) {
     prepare(setting, 0u, 17u);
     const Placement before = state.placement;
     const CRandom generator = state.random;
-    applyItemModifiers(state);
+    applyItemModifiers(state, reporter);
     EXPECT_EQ(state.placement, before);
     EXPECT_EQ(console.str(), "");
     expectAdvancedBy(generator, state.random, 0);
@@ -102,7 +101,7 @@ TEST_F(ItemModifiersTest, HealingToJunkLeavesNoHealingItemAndDrawsOncePerSwap) {
     ASSERT_GT(healing, 30);
     const CRandom generator = state.random;
 
-    applyItemModifiers(state);
+    applyItemModifiers(state, reporter);
 
     EXPECT_EQ(countIn(kHealth), 0);
     std::set<int32_t> junkSeen;
@@ -126,7 +125,7 @@ TEST_F(ItemModifiersTest, GunSwapOverridesJunkButTheJunkDrawsStillHappen) {
   const int healing = countIn(kHealth);
   const CRandom generator = state.random;
 
-  applyItemModifiers(state);
+  applyItemModifiers(state, reporter);
 
   for (int s = 0; s < kSlotCount; ++s) {
     if (kHealth.count(nameAt(before[s]))) {
@@ -145,7 +144,7 @@ TEST_F(ItemModifiersTest, GunSwapTouchesOnlyListedItemsThatAreNoKeys) {
     prepare(setting, 16u);
     const std::set<int32_t> keys = referenceKeyItems(state.lockTable, state.unlockTable);
     const CRandom generator = state.random;
-    applyItemModifiers(state);
+    applyItemModifiers(state, reporter);
     for (int s = 0; s < kSlotCount; ++s) {
       const std::string& name = state.slotNames[s];
       const bool listed = kHealth.count(name) || kAmmo.count(name) || kDefence.count(name) ||
@@ -178,7 +177,7 @@ TEST_F(ItemModifiersTest, ArmedFuelCapsuleReplacesTheEmptyOneExactlyOnce) {
     const auto capsuleSlot = std::find(before.begin(), before.end(), 178) - before.begin();
     const CRandom generator = state.random;
 
-    applyItemModifiers(state);
+    applyItemModifiers(state, reporter);
 
     EXPECT_EQ(std::count(state.placement.begin(), state.placement.end(), 178), 0);
     EXPECT_EQ(std::count(state.placement.begin(), state.placement.end(), kExtraNameIndex), 1);
@@ -198,7 +197,7 @@ TEST_F(ItemModifiersTest, PinnedInkRibbonStillTurnsToJunk) {
   ASSERT_EQ(state.slotNames[27], "Ink Ribbon");
   const int ribbons = countIn({"Ink Ribbon"});
   const CRandom generator = state.random;
-  applyItemModifiers(state);
+  applyItemModifiers(state, reporter);
   EXPECT_EQ(kJunk.count(state.placement[27]), 1u);
   EXPECT_EQ(countIn({"Ink Ribbon"}), 0);
   expectAdvancedBy(generator, state.random, ribbons);
@@ -207,7 +206,7 @@ TEST_F(ItemModifiersTest, PinnedInkRibbonStillTurnsToJunk) {
 
 TEST_F(ItemModifiersTest, AnnouncementsFollowTheMenuOrderAndSkipSwitchedOffOnes) {
   prepare({true, true}, 63u);
-  applyItemModifiers(state);
+  applyItemModifiers(state, reporter);
   EXPECT_EQ(console.str(),
             "Swapping out Health items with Junk\n"
             "Swapping out Ammo items with Junk\n"
@@ -216,7 +215,7 @@ TEST_F(ItemModifiersTest, AnnouncementsFollowTheMenuOrderAndSkipSwitchedOffOnes)
             "Swapping all non-key items out with Self-Defense Gun\n");
 
   prepare({true, true}, 2u | 8u | 32u);
-  applyItemModifiers(state);
+  applyItemModifiers(state, reporter);
   EXPECT_EQ(console.str(),
             "Swapping out Ammo items with Junk\n"
             "Swapping out Defense Items with Junk\n");
@@ -229,7 +228,7 @@ TEST_F(ItemModifiersTest, NamesMatchWholeAndCaseSensitively) {
   state.slotNames[6] = "Green Herb (Right";
   const CRandom generator = state.random;
   const int matching = countIn(kHealth) + countIn(kAmmo);
-  applyItemModifiers(state);
+  applyItemModifiers(state, reporter);
   EXPECT_EQ(state.placement[4], 4);
   EXPECT_EQ(state.placement[5], 5);
   EXPECT_EQ(state.placement[6], 6);
@@ -242,7 +241,7 @@ TEST_F(ItemModifiersTest, JunkDrawsCountOnePerMatchingSlotAcrossClasses) {
     prepare(setting, 1u | 2u | 4u | 8u, 11u);
     const int matching = countIn(kHealth) + countIn(kAmmo) + countIn({"Ink Ribbon"}) + countIn(kDefence);
     const CRandom generator = state.random;
-    applyItemModifiers(state);
+    applyItemModifiers(state, reporter);
     expectAdvancedBy(generator, state.random, matching);
     for (const int32_t entry : state.placement) {
       const std::string& name = nameAt(entry);
@@ -263,7 +262,7 @@ TEST_F(ItemModifiersTest, MatchesPlainReferenceOnTheLibraryGenerator) {
         const Placement expected =
             referenceModifiers(state.slotNames, state.placement, state.options, [] { return std::rand(); },
                                referenceKeyItems(state.lockTable, state.unlockTable));
-        applyItemModifiers(state);
+        applyItemModifiers(state, reporter);
         ASSERT_EQ(state.placement, expected) << "seed " << seed << " modifiers " << mask;
         ASSERT_EQ(static_cast<int32_t>(std::rand()), state.random.next()) << "seed " << seed << " modifiers " << mask;
       }

@@ -374,9 +374,7 @@ class CheatSheetWriteTest : public ::testing::Test {
  protected:
   void SetUp() override {
     state = makeState({true, false}, 64u);
-    state.console = &console;
-    state.errors = &errors;
-    state.outputDirectory = folder.string();
+    output.directory = folder.string();
   }
 
   std::vector<std::string> folderEntries() const { return temp.entries(); }
@@ -384,8 +382,10 @@ class CheatSheetWriteTest : public ::testing::Test {
   TempFolder temp;
   const fs::path folder = temp.path;
   GenerationState state;
+  OutputSettings output;
   std::ostringstream console;
   std::ostringstream errors;
+  Reporter reporter{console, errors};
 };
 
 TEST_F(CheatSheetWriteTest, ReplacesAnEarlierFileWithTheFormattedSheet) {
@@ -397,7 +397,7 @@ TEST_F(CheatSheetWriteTest, ReplacesAnEarlierFileWithTheFormattedSheet) {
   const fs::path target = folder / "CheatSheetJillHard.txt";
   std::ofstream(target, std::ios::binary) << std::string(100000, 'x');
 
-  EXPECT_TRUE(writeCheatSheet(state));
+  EXPECT_TRUE(writeCheatSheet(state, output, reporter));
 
   EXPECT_EQ(readFile(target), formatCheatSheet(state));
   EXPECT_EQ(console.str(), "Now writing CheatSheetJillHard.txt\n");
@@ -410,9 +410,9 @@ TEST_F(CheatSheetWriteTest, MissingFolderFailsWithOneErrorLine) {
   for (const fs::path& bad : {folder / "no_such_folder", folder / "plain_file" / "sub"}) {
     console.str("");
     errors.str("");
-    state.outputDirectory = bad.string();
+    output.directory = bad.string();
 
-    EXPECT_FALSE(writeCheatSheet(state)) << bad;
+    EXPECT_FALSE(writeCheatSheet(state, output, reporter)) << bad;
 
     EXPECT_EQ(console.str(), "Now writing CheatSheetChrisNormal.txt\n");
     const std::string error = errors.str();
@@ -430,7 +430,7 @@ TEST_F(CheatSheetWriteTest, FailedReplaceKeepsWhatWasThereAndLeavesNoTemporaryFi
   fs::create_directories(occupied);
   std::ofstream(occupied / "earlier.txt", std::ios::binary) << "earlier contents";
 
-  EXPECT_FALSE(writeCheatSheet(state));
+  EXPECT_FALSE(writeCheatSheet(state, output, reporter));
 
   EXPECT_EQ(console.str(), "Now writing CheatSheetChrisNormal.txt\n");
   const std::string error = errors.str();

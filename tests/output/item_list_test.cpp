@@ -45,18 +45,18 @@ TEST(ItemListTest, WriteFailureClaimsNothing) {
 
   GenerationState state;
   std::ostringstream console, errors;
-  state.console = &console;
-  state.errors = &errors;
+  Reporter reporter(console, errors);
+  OutputSettings output;
   state.placement.assign(kSlotCount, 0);
-  state.outputDirectory = (folder / "file").string();
-  EXPECT_FALSE(writeItemListFile(state));
+  output.directory = (folder / "file").string();
+  EXPECT_FALSE(writeItemListFile(state, output, reporter));
   EXPECT_EQ(console.str(), "Writing to ItemListJillNormal.txt\n");
   EXPECT_EQ(errors.str(),
-            "mansion-randomizer: cannot write " + state.outputDirectory + "/ItemListJillNormal.txt: Not a directory\n");
+            "mansion-randomizer: cannot write " + output.directory + "/ItemListJillNormal.txt: Not a directory\n");
 
-  state.outputDirectory = folder.string();
+  output.directory = folder.string();
   console.str("");
-  EXPECT_TRUE(writeItemListFile(state));
+  EXPECT_TRUE(writeItemListFile(state, output, reporter));
   EXPECT_EQ(console.str(), "Writing to ItemListJillNormal.txt\nItemList created!\nFile code: " +
                               fileCode(formatItemList(state)) + "\n");
 }

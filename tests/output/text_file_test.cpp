@@ -78,24 +78,24 @@ TEST(TextFileTest, StaleTemporaryFilesGoOnlyWhenOldAndTheirProcessIsGone) {
 }
 
 TEST(TextFileTest, OutputPathJoinsTheOutputFolder) {
-  GenerationState state;
-  EXPECT_EQ(outputPath(state, "a.txt"), "a.txt");
-  state.outputDirectory = "runs";
-  EXPECT_EQ(outputPath(state, "a.txt"), "runs/a.txt");
-  state.outputDirectory = "runs/";
-  EXPECT_EQ(outputPath(state, "a.txt"), "runs/a.txt");
+  OutputSettings output;
+  EXPECT_EQ(outputPath(output, "a.txt"), "a.txt");
+  output.directory = "runs";
+  EXPECT_EQ(outputPath(output, "a.txt"), "runs/a.txt");
+  output.directory = "runs/";
+  EXPECT_EQ(outputPath(output, "a.txt"), "runs/a.txt");
 }
 
 TEST(TextFileTest, WriteOutputFileReportsOneLineOnErrors) {
   TempFolder folder;
-  GenerationState state;
-  std::ostringstream errors;
-  state.errors = &errors;
+  OutputSettings output;
+  std::ostringstream console, errors;
+  Reporter reporter(console, errors);
   std::ofstream(folder.path / "plain-file") << "not a folder";
-  state.outputDirectory = (folder.path / "plain-file").string();
-  EXPECT_FALSE(writeOutputFile(state, "ItemListJillHard.txt", "1\r\n"));
+  output.directory = (folder.path / "plain-file").string();
+  EXPECT_FALSE(writeOutputFile(output, reporter, "ItemListJillHard.txt", "1\r\n"));
   EXPECT_EQ(errors.str(),
-            "mansion-randomizer: cannot write " + state.outputDirectory + "/ItemListJillHard.txt: Not a directory\n");
+            "mansion-randomizer: cannot write " + output.directory + "/ItemListJillHard.txt: Not a directory\n");
 }
 
 }  // namespace

@@ -14,11 +14,10 @@
 
 namespace {
 
-GenerationState builtState(bool chris, bool hard, std::ostream& console) {
+GenerationState builtState(bool chris, bool hard) {
   GenerationState state;
   state.options.character = chris;
   state.options.hardDifficulty = hard;
-  state.console = &console;
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   return state;
@@ -27,7 +26,8 @@ GenerationState builtState(bool chris, bool hard, std::ostream& console) {
 // The verdict of the reference validator on `placement`.
 bool referenceVerdict(GenerationState& reference, const Placement& placement) {
   reference.placement = placement;
-  referenceValidatePlacement(reference);
+  std::ostringstream console;
+  referenceValidatePlacement(reference, console);
   const bool passed = reference.placementValid;
   reference.placementValid = false;
   return passed;
@@ -57,8 +57,7 @@ Placement randomCandidate(CRandom& random, const RunOptions& options) {
 // at and next to multiples of the pool size, up to the largest value.
 TEST(SearchKernelTest, DrawIndicesEqualTheRemainderAtTheEdges) {
   ASSERT_GE(searchKernelCount(), 1);
-  std::ostringstream console;
-  EXPECT_STREQ(deriveSearchTables(builtState(true, true, console)).kernel->name,
+  EXPECT_STREQ(deriveSearchTables(builtState(true, true), "").kernel->name,
                searchKernel(searchKernelCount() - 1).name);
   constexpr uint32_t kLargest = 0x7fffffff;  // RAND_MAX
   for (int k = 0; k < searchKernelCount(); ++k) {
@@ -103,28 +102,27 @@ TEST(RemainderByFactorTest, EqualsTheRemainderForEveryPoolSize) {
 }
 
 TEST(SearchTablesTest, NotUsableWhenAZoneOrTheKeyItemsExceedTheMasks) {
-  std::ostringstream console;
-  const GenerationState base = builtState(false, false, console);
-  const SearchTables tables = deriveSearchTables(base);
+  const GenerationState base = builtState(false, false);
+  const SearchTables tables = deriveSearchTables(base, "");
   EXPECT_TRUE(tables.usable);
   EXPECT_TRUE(tables.followFits);
 
   GenerationState zone63 = base;
   zone63.slotZones[10] = kMaskBits - 1;
-  EXPECT_TRUE(deriveSearchTables(zone63).usable);
+  EXPECT_TRUE(deriveSearchTables(zone63, "").usable);
   GenerationState zone64 = base;
   zone64.slotZones[10] = kMaskBits;
-  EXPECT_FALSE(deriveSearchTables(zone64).usable);
+  EXPECT_FALSE(deriveSearchTables(zone64, "").usable);
 
   GenerationState manyKeys = base;
   for (int32_t item = 0; item <= kMaskBits; ++item) manyKeys.unlockTable[2].push_back(item);
-  EXPECT_FALSE(deriveSearchTables(manyKeys).usable);
+  EXPECT_FALSE(deriveSearchTables(manyKeys, "").usable);
 
   // Items that clash somewhere (zone 21 is slot 106) must be followed; enough
   // of them overflow the second pass, which the search then does without.
   GenerationState manyLocks = base;
   for (int32_t item = 20; item < 160; ++item) manyLocks.lockTable[item].push_back(21);
-  const SearchTables overflowing = deriveSearchTables(manyLocks);
+  const SearchTables overflowing = deriveSearchTables(manyLocks, "");
   EXPECT_TRUE(overflowing.usable);
   EXPECT_FALSE(overflowing.followFits);
 }
@@ -137,12 +135,11 @@ TEST(PlacementPassesTest, MatchesTheValidatorOnRandomCandidates) {
   const long long perCharacter = scaledCount(250000, 20000);
   constexpr int kSampledFailures = 16;
   for (bool chris : {false, true}) {
-    std::ostringstream console;
-    GenerationState reference = builtState(chris, false, console);
+    GenerationState reference = builtState(chris, false);
     RunOptions normal = reference.options;
     RunOptions hard = normal;
     hard.hardDifficulty = true;
-    const SearchTables tables = deriveSearchTables(reference);
+    const SearchTables tables = deriveSearchTables(reference, "");
     CRandom random(chris ? 7 : 8);
     long long selfLockPassing = 0;
     long long passing = 0;
@@ -168,9 +165,8 @@ TEST(PlacementPassesTest, MatchesTheValidatorOnRandomCandidates) {
 TEST(PlacementPassesTest, MatchesTheValidatorNearValidPlacements) {
   const int perCharacter = static_cast<int>(scaledCount(6000, 600));
   for (bool chris : {false, true}) {
-    std::ostringstream console;
-    GenerationState reference = builtState(chris, false, console);
-    const SearchTables tables = deriveSearchTables(reference);
+    GenerationState reference = builtState(chris, false);
+    const SearchTables tables = deriveSearchTables(reference, "");
     std::vector<Placement> valid;
     for (uint32_t seed : {338u, 621u, 1073u}) {
       GenerationState search = reference;
@@ -212,18 +208,16 @@ TEST(SearchCandidatesTest, MatchesTheReferenceCandidateByCandidate) {
                                 Setting{true, true, false}, Setting{false, false, true}}) {
     const bool chris = setting.chris;
     const bool hard = setting.hard;
-    std::ostringstream fastConsole;
     std::ostringstream referenceConsole;
-    GenerationState reference = builtState(chris, hard, referenceConsole);
+    GenerationState reference = builtState(chris, hard);
     if (setting.pinnedItemLockedOut) {
       const SlotIndex pinned = pinnedSlotOrder(reference.options).front();
       reference.lockTable[pinned].push_back(reference.slotZones[pinned]);
     }
     GenerationState built = reference;
-    built.console = &fastConsole;
     const uint32_t seed = 1000 + (chris ? 2 : 0) + (hard ? 1 : 0);
     std::vector<GenerationState> fast(searchKernelCount(), built);
-    std::vector<SearchTables> tables(fast.size(), deriveSearchTables(built));
+    std::vector<SearchTables> tables(fast.size(), deriveSearchTables(built, ""));
     for (size_t k = 0; k < fast.size(); ++k) {
       tables[k].kernel = &searchKernel(static_cast<int>(k));
       fast[k].random.reseed(seed);
@@ -232,7 +226,7 @@ TEST(SearchCandidatesTest, MatchesTheReferenceCandidateByCandidate) {
     int passing = 0;
     for (int i = 0; i < perSetting; ++i) {
       referenceShufflePlacement(reference, random);
-      referenceValidatePlacement(reference);
+      referenceValidatePlacement(reference, referenceConsole);
       for (size_t k = 0; k < fast.size(); ++k) {
         const bool passed = searchCandidates(fast[k], tables[k], 1);
         ASSERT_EQ(passed, reference.placementValid)
@@ -262,13 +256,12 @@ TEST(SearchCandidatesTest, MatchesTheReferenceCandidateByCandidate) {
 }
 
 TEST(SearchCandidatesTest, StopsAtTheAttemptLimitWithTheGeneratorAdvanced) {
-  std::ostringstream console;
-  GenerationState state = builtState(true, true, console);
+  GenerationState state = builtState(true, true);
   state.random.reseed(5);
   state.attemptCount = 7;
   const Placement before = {1, 2, 3};
   state.placement = before;
-  ASSERT_FALSE(searchCandidates(state, deriveSearchTables(state), 1000));
+  ASSERT_FALSE(searchCandidates(state, deriveSearchTables(state, ""), 1000));
   EXPECT_EQ(state.attemptCount, 1007);
   EXPECT_EQ(state.placement, before);
   CRandom expected(5);

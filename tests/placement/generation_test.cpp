@@ -17,6 +17,18 @@
 
 namespace {
 
+// The program's generation of `state` as a front end runs it, printing on
+// `console`.
+bool generateWith(GenerationState& state, std::ostream& console, int threads, int64_t attemptLimit = kTestAttemptLimit,
+                  bool smartTerminal = false, const ProgressTiming& timing = ProgressTiming()) {
+  Reporter reporter(console, std::cerr);
+  reporter.smartTerminal = smartTerminal;
+  SearchSettings search;
+  search.threads = threads;
+  search.attemptLimit = attemptLimit;
+  return generatePlacement(state, deriveSearchTables(state, ""), search, reporter, timing);
+}
+
 // One run of the program's generation and one of the reference, from the
 // same seed, after the same number of earlier draws (the enemy assignment's).
 struct SideBySide {
@@ -31,10 +43,7 @@ struct SideBySide {
       state->options.hardDifficulty = hard;
       buildSlotCatalogue(*state);
       buildConstraintTables(*state);
-      state->attemptLimit = kTestAttemptLimit;
     }
-    fast.console = &fastConsole;
-    reference.console = &referenceConsole;
   }
 
   // Runs the reference from `seed`, then the program's generation once per
@@ -44,12 +53,12 @@ struct SideBySide {
   int64_t run(uint32_t seed, int earlierDraws, std::initializer_list<int> threadCounts = {1, 2, 5}) {
     ReferenceRandom random(seed);
     for (int i = 0; i < earlierDraws; ++i) random.next();
-    referenceGeneratePlacement(reference, random);
+    referenceGeneratePlacement(reference, random, referenceConsole, kTestAttemptLimit);
     fast.random.reseed(seed);
     for (int i = 0; i < earlierDraws; ++i) fast.random.next();
     // A search that wrongly rejects would never end: make sure it accepts by
     // the reference's count before running the loop itself.
-    const SearchTables tables = deriveSearchTables(fast);
+    const SearchTables tables = deriveSearchTables(fast, "");
     if (tables.usable) {
       GenerationState probe = fast;
       EXPECT_TRUE(searchCandidates(probe, tables, static_cast<int32_t>(reference.attemptCount)));
@@ -62,9 +71,7 @@ struct SideBySide {
       SCOPED_TRACE(testing::Message() << threads << " threads");
       GenerationState run = fast;
       std::ostringstream console;
-      run.console = &console;
-      run.searchThreads = threads;
-      generatePlacement(run);
+      generateWith(run, console, threads);
       EXPECT_TRUE(run.placementValid);
       EXPECT_EQ(run.placement, reference.placement);
       EXPECT_EQ(run.attemptCount, reference.attemptCount);
@@ -85,7 +92,7 @@ struct SideBySide {
       SCOPED_TRACE(latestFirst ? "tasks entered latest first" : "tasks entered earliest first");
       GenerationState run = fast;
       BlockLedger ledger;
-      startBlockSearch(ledger, run.random, run.attemptLimit - run.attemptCount);
+      startBlockSearch(ledger, run.random, kTestAttemptLimit - run.attemptCount);
       BlockTask task;
       for (bool more = true; more;) {
         std::vector<std::pair<TaskOutcome, Placement>> round;
@@ -114,7 +121,7 @@ struct SideBySide {
 // parallel search, so two threads found passing candidates side by side.
 bool nextPassInNeighbouringBlock(const GenerationState& from, int64_t accepted) {
   GenerationState probe = from;
-  const SearchTables tables = deriveSearchTables(probe);
+  const SearchTables tables = deriveSearchTables(probe, "");
   if (!searchCandidates(probe, tables, static_cast<int32_t>(accepted)) || probe.attemptCount != accepted) return false;
   if (!searchCandidates(probe, tables, 2 * kParallelBlockAttempts)) return false;
   return (probe.attemptCount - 1) / kParallelBlockAttempts == (accepted - 1) / kParallelBlockAttempts + 1;
@@ -160,7 +167,7 @@ TEST(GenerationTest, TablesBeyondTheMasksFallBackToTheChecksAsWritten) {
     SideBySide runs(false, false);
     // A zone no mask can hold; it has no lock or unlock rows, like zone 2.
     runs.fast.slotZones[150] = runs.reference.slotZones[150] = 70;
-    ASSERT_FALSE(deriveSearchTables(runs.fast).usable);
+    ASSERT_FALSE(deriveSearchTables(runs.fast, "").usable);
     runs.run(seed, 0);
   }
 }
@@ -172,18 +179,15 @@ TEST(GenerationTest, TooManyFollowedItemsFallBackToBuildingEachSurvivor) {
     for (GenerationState* state : {&runs.fast, &runs.reference}) {
       for (int32_t item = 100; item < 160; ++item) state->lockTable[item].push_back(21);
     }
-    ASSERT_FALSE(deriveSearchTables(runs.fast).followFits);
+    ASSERT_FALSE(deriveSearchTables(runs.fast, "").followFits);
     runs.run(seed, 0);
   }
 }
 
 // Jill on Hard, tables built, generator seeded with 5: 17434 attempts.
-GenerationState jillHardFromSeed5(std::ostringstream& console, bool smartTerminal) {
+GenerationState jillHardFromSeed5() {
   GenerationState state;
   state.options.hardDifficulty = true;
-  state.attemptLimit = kTestAttemptLimit;
-  state.console = &console;
-  state.smartTerminal = smartTerminal;
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   state.random.reseed(5);
@@ -200,12 +204,13 @@ TEST(GenerationTest, ProgressLineOnlyOnASmartTerminalAndErasedBeforeAcceptance) 
   for (int threads : {1, 2}) {
     SCOPED_TRACE(testing::Message() << threads << " threads");
     auto generate = [threads](bool smartTerminal, const ProgressTiming& timing, std::ostringstream& console) {
-      GenerationState state = jillHardFromSeed5(console, smartTerminal);
-      state.searchThreads = threads;
+      GenerationState state = jillHardFromSeed5();
       GenerationState probe = state;
-      const bool accepts = searchCandidates(probe, deriveSearchTables(probe), 17434);
+      const bool accepts = searchCandidates(probe, deriveSearchTables(probe, ""), 17434);
       EXPECT_TRUE(accepts);
-      if (accepts && probe.attemptCount == 17434) generatePlacement(state, timing);
+      if (accepts && probe.attemptCount == 17434) {
+        generateWith(state, console, threads, kTestAttemptLimit, smartTerminal, timing);
+      }
       return state;
     };
     const ProgressTiming atOnce{std::chrono::seconds(0), std::chrono::seconds(0)};
@@ -271,33 +276,30 @@ TEST(GenerationTest, AttemptLimitEndsTheSearchWithoutATraceAndAllowsTheLastAttem
   for (int threads : {1, 3, 0}) {
     const bool usable = threads != 0;
     SCOPED_TRACE(usable ? testing::Message() << threads << " threads" : testing::Message() << "checks as written");
-    auto fresh = [usable, threads](std::ostringstream& console) {
-      GenerationState state = jillHardFromSeed5(console, true);
+    auto fresh = [usable]() {
+      GenerationState state = jillHardFromSeed5();
       if (!usable) state.slotZones[150] = 70;
-      state.searchThreads = threads;
       return state;
     };
     const ProgressTiming atOnce{std::chrono::seconds(0), std::chrono::seconds(0)};
     std::ostringstream unlimitedConsole;
-    GenerationState unlimited = fresh(unlimitedConsole);
-    ASSERT_EQ(deriveSearchTables(unlimited).usable, usable);
-    ASSERT_TRUE(generatePlacement(unlimited));
+    GenerationState unlimited = fresh();
+    ASSERT_EQ(deriveSearchTables(unlimited, "").usable, usable);
+    ASSERT_TRUE(generateWith(unlimited, unlimitedConsole, threads));
     const int64_t needed = unlimited.attemptCount;
     ASSERT_GT(needed, 4096);  // more than one step of the loop
 
     // A limit of exactly the accepted attempt still accepts it.
     std::ostringstream exactConsole;
-    GenerationState exact = fresh(exactConsole);
-    exact.attemptLimit = needed;
-    EXPECT_TRUE(generatePlacement(exact, atOnce));
+    GenerationState exact = fresh();
+    EXPECT_TRUE(generateWith(exact, exactConsole, threads, needed, true, atOnce));
     EXPECT_EQ(exact.placement, unlimited.placement);
 
     // One less gives up after exactly that many candidates, erases its
     // progress line and leaves the generator where those candidates left it.
     std::ostringstream shortConsole;
-    GenerationState cut = fresh(shortConsole);
-    cut.attemptLimit = needed - 1;
-    EXPECT_FALSE(generatePlacement(cut, atOnce));
+    GenerationState cut = fresh();
+    EXPECT_FALSE(generateWith(cut, shortConsole, threads, needed - 1, true, atOnce));
     EXPECT_FALSE(cut.placementValid);
     EXPECT_EQ(cut.attemptCount, needed - 1);
     const std::string shown = shortConsole.str();

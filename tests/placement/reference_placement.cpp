@@ -80,7 +80,7 @@ bool referenceFollowKeyChain(GenerationState& state, int32_t item) {
   return true;
 }
 
-void referenceValidatePlacement(GenerationState& state) {
+void referenceValidatePlacement(GenerationState& state, std::ostream& console) {
   for (int32_t a = 0; a < kSlotCount; ++a) {
     const Zone zone = state.slotZones[slotReceiving(state.placement, a)];
     for (Zone locked : state.lockTable[a]) {
@@ -93,16 +93,17 @@ void referenceValidatePlacement(GenerationState& state) {
       return;
     }
   }
-  *state.console << "Valid sequence generated!\n" << std::flush;
-  *state.console << "Number of times the items were randomized before finding a valid sequence:"
-                 << state.attemptCount << "\n"
-                 << std::flush;
+  console << "Valid sequence generated!\n" << std::flush;
+  console << "Number of times the items were randomized before finding a valid sequence:" << state.attemptCount
+          << "\n"
+          << std::flush;
   state.placementValid = true;
 }
 
-void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random) {
-  while (!state.placementValid && state.attemptCount < state.attemptLimit) {
+void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random, std::ostream& console,
+                                int64_t attemptLimit) {
+  while (!state.placementValid && state.attemptCount < attemptLimit) {
     referenceShufflePlacement(state, random);
-    referenceValidatePlacement(state);
+    referenceValidatePlacement(state, console);
   }
 }

@@ -8,6 +8,7 @@
 // benchmark measures against it.
 
 #include <cstdint>
+#include <iosfwd>
 
 #include "state/c_random.h"
 #include "state/generation_state.h"
@@ -59,13 +60,14 @@ void referenceShufflePlacement(GenerationState& state, ReferenceRandom& random);
 void referencePinSlot(Placement& placement, SlotIndex k);
 
 // The self-lock check, then the chain check from every item; on success the
-// two acceptance lines on state.console and placementValid set.
-void referenceValidatePlacement(GenerationState& state);
+// two acceptance lines on `console` and placementValid set.
+void referenceValidatePlacement(GenerationState& state, std::ostream& console);
 
 // True when no chain of needed key items from `item` comes back to an item on
 // dependencyPath.
 bool referenceFollowKeyChain(GenerationState& state, int32_t item);
 
-// Shuffles and validates until a placement passes or state.attemptLimit
+// Shuffles and validates until a placement passes or `attemptLimit`
 // attempts are made.
-void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random);
+void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random, std::ostream& console,
+                                int64_t attemptLimit);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <iostream>
 #include <sstream>
 
 #include "catalogue/slot_catalogue.h"
@@ -13,11 +14,11 @@ namespace {
 struct Fixture {
   GenerationState state;
   std::ostringstream console;
+  Reporter reporter{console, std::cerr};
 
   explicit Fixture(bool chris, bool hard = false) {
     state.options.character = chris;
     state.options.hardDifficulty = hard;
-    state.console = &console;
     buildSlotCatalogue(state);
     buildConstraintTables(state);
     state.placement.resize(kSlotCount);
@@ -39,7 +40,7 @@ struct Fixture {
 TEST(ValidatorTest, IdentityPassesForJill) {
   Fixture f(false);
   f.state.attemptCount = 1;
-  validatePlacement(f.state);
+  validatePlacement(f.state, f.reporter);
   EXPECT_TRUE(f.state.placementValid);
   EXPECT_EQ(f.console.str(),
             "Valid sequence generated!\n"
@@ -53,7 +54,7 @@ TEST(ValidatorTest, IdentityFailsTheChainCheckForChris) {
   // which needs item 9.
   GenerationState copy = f.state;
   EXPECT_FALSE(followKeyChain(copy, 9));
-  validatePlacement(f.state);
+  validatePlacement(f.state, f.reporter);
   EXPECT_FALSE(f.state.placementValid);
   EXPECT_TRUE(f.state.dependencyPath.empty());
   EXPECT_EQ(f.console.str(), "");
@@ -65,7 +66,7 @@ TEST(ValidatorTest, ShieldKeyInItsOwnZoneFailsTheSelfLockCheck) {
     const int slot = f.slotInZone(17);
     ASSERT_GE(slot, 0);
     f.swapSlots(3, slot);
-    validatePlacement(f.state);
+    validatePlacement(f.state, f.reporter);
     EXPECT_FALSE(f.state.placementValid);
     EXPECT_TRUE(f.state.dependencyPath.empty());  // the chain check never ran
     EXPECT_EQ(f.console.str(), "");
@@ -80,7 +81,7 @@ TEST(ValidatorTest, BrokenShotgunInZone37FailsOnlyTheChainCheck) {
   EXPECT_TRUE(f.state.lockTable[11].empty());
   GenerationState chain = f.state;
   EXPECT_FALSE(followKeyChain(chain, 11));
-  validatePlacement(f.state);
+  validatePlacement(f.state, f.reporter);
   EXPECT_FALSE(f.state.placementValid);
   EXPECT_TRUE(f.state.dependencyPath.empty());
 }
@@ -95,7 +96,7 @@ TEST(ValidatorTest, ItemInZoneWithoutRequirementsEndsItsChainAtOnce) {
 TEST(ValidatorTest, PassingAfterAFewAttemptsPrintsTheCount) {
   Fixture f(false, true);
   f.state.attemptCount = 5400;
-  validatePlacement(f.state);
+  validatePlacement(f.state, f.reporter);
   EXPECT_TRUE(f.state.placementValid);
   EXPECT_NE(f.console.str().find("sequence:5400\n"), std::string::npos);
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <sstream>
 #include <string>
 
@@ -31,13 +32,14 @@ inline Files programRun(const RunOptions& options, uint32_t seed, int threads = 
   TempFolder folder;
   GenerationState state;
   std::ostringstream console;
-  state.console = &console;
+  Reporter reporter(console, std::cerr);
   state.options = options;
-  state.outputDirectory = folder.path.string();
-  state.searchThreads = threads;
-  state.writeSpoilerJson = true;
-  state.attemptLimit = kTestAttemptLimit;
-  EXPECT_EQ(runGeneration(state, seed), kExitSuccess);
+  RunSettings settings;
+  settings.output.directory = folder.path.string();
+  settings.search.threads = threads;
+  settings.writeSpoilerJson = true;
+  settings.search.attemptLimit = kTestAttemptLimit;
+  EXPECT_EQ(runGeneration(state, settings, reporter, seed, GeneratingLine::alreadyShown), kExitSuccess);
   return {readFile(folder.path / itemListFileName(options)), readFile(folder.path / cheatSheetFileName(options)),
           console.str(), static_cast<uint32_t>(state.random.next()), readFile(folder.path / spoilerFileName(options))};
 }
