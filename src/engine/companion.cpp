@@ -43,6 +43,11 @@ bool openItemList(GenerationState& state, const std::string& bytes, std::string&
     error = "line " + std::to_string(fault.line) + ": " + fault.reason;
     return false;
   }
+  loadItemList(state, contents);
+  return true;
+}
+
+void loadItemList(GenerationState& state, const ItemListContents& contents) {
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   state.placement = contents.placement;
@@ -53,7 +58,6 @@ bool openItemList(GenerationState& state, const std::string& bytes, std::string&
     std::size_t room = 0;
     for (auto& entry : state.enemyRoomTable) entry.second = {contents.enemyCodes.at(room++)};
   }
-  return true;
 }
 
 CompanionRooms companionRooms(const GenerationState& state) {

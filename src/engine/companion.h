@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "output/item_list_reader.h"
 #include "placement/key_route.h"
 #include "state/generation_state.h"
 
@@ -12,6 +13,10 @@
 // the file has an enemy block, each room's enemy (enemyRandomizer then on).
 // False with "line N: reason" in `error` when the bytes are no item list.
 bool openItemList(GenerationState& state, const std::string& bytes, std::string& error);
+
+// The run of an item list already read, loaded as openItemList loads it:
+// builds the catalogue and constraint tables it needs first.
+void loadItemList(GenerationState& state, const ItemListContents& contents);
 
 // A room as the player meets it: the cheat sheet heading, the slots listed
 // under it, and the enemy-table rooms of the same name (with the enemy

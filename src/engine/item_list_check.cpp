@@ -13,6 +13,7 @@
 
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
+#include "engine/companion.h"
 #include "engine/run.h"
 #include "modifiers/item_modifiers.h"
 #include "output/cheat_sheet.h"
@@ -397,12 +398,12 @@ int checkItemListFile(GenerationState& state, const SearchSettings& search, Repo
   if (setting != kExitSuccess) return setting;
   ItemListContents contents;
   if (!parseCheckedFile(bytes, printable(request.file), reporter, contents)) return kExitCheckUnreadable;
-  buildSlotCatalogue(state);
-  buildConstraintTables(state);
-  state.placement = contents.placement;
+  // The options given, for the seed's run: loading the file also takes its enemies.
+  const RunOptions given = state.options;
+  loadItemList(state, contents);
   int status = reportCompletion(state, reporter, request, bytes);
   if (request.hasSeed) {
-    const int compared = compareWithSeed(state.options, search, reporter, request, bytes, contents);
+    const int compared = compareWithSeed(given, search, reporter, request, bytes, contents);
     if (compared == kExitNoPlacement) return compared;
     if (compared != kExitSuccess && status == kExitSuccess) status = compared;
   }

@@ -7,6 +7,7 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,60 +23,65 @@
 #include "engine/run.h"
 #include "output/cheat_sheet.h"
 #include "output/key_route_file.h"
-#include "output/spoiler_json.h"
+#include "output/item_list_reader.h"
+#include "output/json_writer.h"
 #include "output/text_file.h"
 #include "state/generation_state.h"
 
 namespace {
 
-std::string jsonBool(bool value) { return value ? "true" : "false"; }
-
-template <typename T, typename Format>
-std::string jsonArray(const std::vector<T>& values, Format format) {
-  std::string out = "[";
-  for (std::size_t k = 0; k < values.size(); ++k) out += (k ? "," : "") + format(values[k]);
-  return out + "]";
+// An array member of `json`: each value as `write` puts it in.
+template <typename T, typename Write>
+void writeArray(JsonWriter& json, const char* name, const std::vector<T>& values, Write write) {
+  if (name) json.key(name);
+  json.open('[');
+  for (const T& value : values) write(json, value);
+  json.close(']');
 }
 
+// Writes a number as the next element.
+void numberElement(JsonWriter& json, int32_t number) { json.element(std::to_string(number)); }
+// Writes a string as the next element.
+void stringElement(JsonWriter& json, const std::string& text) { json.element(jsonString(text)); }
+
 // Text the caller owns, as the worker reads it with UTF8ToString and frees.
-char* handOver(const std::string& json) {
+char* handOver(JsonWriter& writer) {
+  writer.close('}');
+  const std::string& json = writer.text;
   char* copy = static_cast<char*>(std::malloc(json.size() + 1));
   if (copy) std::memcpy(copy, json.c_str(), json.size() + 1);
   return copy;
 }
 
-// An item list is under 2 KB; the check reads no more than this either.
-constexpr std::size_t kReadLimit = 64 * 1024;
-
-bool readSmallFile(const char* path, std::string& bytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  bytes.resize(kReadLimit + 1);
-  file.read(&bytes[0], static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(file.gcount()));
-  return true;
+// A JSON object begun for an answer.
+JsonWriter answer() {
+  JsonWriter json;
+  json.open('{');
+  return json;
 }
 
 // The run of the item list at `path` for the given setting, or an error text.
-bool openRun(GenerationState& state, std::ostringstream& discarded, const char* path, int chris, int hard,
-             std::string& error) {
-  state.console = &discarded;
-  state.errors = &discarded;
+bool openRun(GenerationState& state, const char* path, int chris, int hard, std::string& error) {
   state.options.character = chris != 0;
   state.options.hardDifficulty = hard != 0;
   std::string bytes;
-  if (!readSmallFile(path, bytes)) {
+  if (!readItemListBytes(path, bytes, error)) {
     error = std::string("cannot read ") + path;
     return false;
   }
-  if (bytes.size() > kReadLimit) {
+  if (bytes.size() > kItemListReadLimit) {
     error = "the file is larger than an item list can be";
     return false;
   }
   return openItemList(state, bytes, error);
 }
 
-std::string errorJson(const std::string& error) { return "{\"error\":" + jsonString(error) + "}"; }
+// {"error": error}, handed over.
+char* errorAnswer(const std::string& error) {
+  JsonWriter json = answer();
+  json.string("error", error);
+  return handOver(json);
+}
 
 // The lines a stream collected, without the program name that starts the
 // console program's messages on standard error.
@@ -101,10 +107,58 @@ std::string baseName(const std::string& name) {
 
 constexpr const char* kCheckFolder = "/check";
 
-std::string keyItemJson(const GenerationState& state, SlotIndex item, const std::string& label) {
+void writeKeyItem(JsonWriter& json, const GenerationState& state, SlotIndex item, const std::string& label) {
   const SlotIndex slot = slotHolding(state.placement, item);
-  return "{\"item\":" + std::to_string(item) + ",\"label\":" + jsonString(label) +
-         ",\"place\":" + jsonString(slot < 0 ? "" : slotPlace(state, slot)) + "}";
+  json.next();
+  json.open('{');
+  json.member("item", item);
+  json.string("label", label);
+  json.string("place", slot < 0 ? "" : slotPlace(state, slot));
+  json.close('}');
+}
+
+// A room's enemy: {"room", "word"}.
+void writeEnemy(JsonWriter& json, const GenerationState& state, const std::string& room) {
+  json.next();
+  json.open('{');
+  json.string("room", room);
+  json.string("word", enemyWordOf(state, room));
+  json.close('}');
+}
+
+// A room with its slots' original and new items and its enemies.
+void writeRoom(JsonWriter& json, const GenerationState& state, const CompanionRoom& room) {
+  json.next();
+  json.open('{');
+  json.string("heading", room.heading);
+  writeArray(json, "slots", room.slots, [&state](JsonWriter& out, SlotIndex slot) {
+    const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
+    out.next();
+    out.open('{');
+    out.string("original", state.slotNames.at(static_cast<std::size_t>(slot)));
+    out.string("item", state.slotNames.at(static_cast<std::size_t>(entry)));
+    out.close('}');
+  });
+  writeArray(json, "enemies", room.enemyRooms,
+             [&state](JsonWriter& out, const std::string& name) { writeEnemy(out, state, name); });
+  json.close('}');
+}
+
+// The key route: its steps, the keys out of reach and the links between keys.
+void writeRoute(JsonWriter& json, const GenerationState& state, const KeyRoute& route) {
+  const auto pickupNumber = [](JsonWriter& out, const KeyPickup& pickup) { numberElement(out, pickup.item); };
+  json.key("route");
+  json.open('{');
+  writeArray(json, "steps", route.steps, [&](JsonWriter& out, const std::vector<KeyPickup>& step) {
+    out.next();
+    writeArray(out, nullptr, step, pickupNumber);
+  });
+  writeArray(json, "outOfReach", route.outOfReach, pickupNumber);
+  writeArray(json, "links", keyRouteLinks(state), [](JsonWriter& out, const std::pair<SlotIndex, SlotIndex>& link) {
+    out.next();
+    writeArray(out, nullptr, std::vector<SlotIndex>{link.first, link.second}, numberElement);
+  });
+  json.close('}');
 }
 
 }  // namespace
@@ -116,17 +170,17 @@ std::string keyItemJson(const GenerationState& state, SlotIndex item, const std:
 extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckItemList(const char* dataPath, const char* name, int hasSeed,
                                                        uint32_t seed, int chris, int hard, int enemies,
                                                        int modifiers) {
-  std::string bytes;
-  if (!readSmallFile(dataPath, bytes)) return handOver(errorJson(std::string("cannot read ") + dataPath));
+  std::string bytes, error;
+  if (!readItemListBytes(dataPath, bytes, error)) return errorAnswer(std::string("cannot read ") + dataPath);
   const std::string base = baseName(name);
   std::error_code failure;
   std::filesystem::remove_all(kCheckFolder, failure);
   std::filesystem::create_directories(kCheckFolder, failure);
-  if (failure) return handOver(errorJson("cannot create " + std::string(kCheckFolder) + ": " + failure.message()));
+  if (failure) return errorAnswer("cannot create " + std::string(kCheckFolder) + ": " + failure.message());
   {
     std::ofstream copy(std::string(kCheckFolder) + "/" + base, std::ios::binary);
     copy.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!copy) return handOver(errorJson("cannot copy the received file: " + base));
+    if (!copy) return errorAnswer("cannot copy the received file: " + base);
   }
   // The verdict names the file as the player gave it, not by a folder of ours.
   const std::filesystem::path previous = std::filesystem::current_path(failure);
@@ -137,9 +191,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckItemList(const char* dataPath, con
   request.options.character = chris != 0;
   request.options.hardDifficulty = hard != 0;
   request.options.enemyRandomizer = enemies != 0;
-  for (int number = 1; number <= kModifierCount; ++number) {
-    *modifierSwitch(request.options, number) = ((modifiers >> (number - 1)) & 1) != 0;
-  }
+  setModifierMask(request.options, modifiers);
   RunOptions named;
   request.characterGiven = request.difficultyGiven = !settingFromFileName(base, named);
   request.hasSeed = hasSeed != 0;
@@ -147,17 +199,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckItemList(const char* dataPath, con
 
   GenerationState state;
   std::ostringstream output;  // one stream, so the lines keep their order
-  state.console = &output;
-  state.errors = &output;
-  const int status = checkItemListFile(state, request);
+  Reporter reporter(output, output);
+  const int status = checkItemListFile(state, SearchSettings(), reporter, request);
   std::filesystem::current_path(previous, failure);
   std::filesystem::remove_all(kCheckFolder, failure);
 
   const bool completable = status == kExitSuccess || status == kExitCheckDiffers;
-  return handOver("{\"status\":" + std::to_string(status) + ",\"lines\":" +
-                  jsonArray(messageLines(output.str()), jsonString) + ",\"completable\":" + jsonBool(completable) +
-                  ",\"chris\":" + jsonBool(state.options.character) +
-                  ",\"hard\":" + jsonBool(state.options.hardDifficulty) + "}");
+  JsonWriter json = answer();
+  json.member("status", status);
+  writeArray(json, "lines", messageLines(output.str()), stringElement);
+  json.flag("completable", completable);
+  json.flag("chris", state.options.character);
+  json.flag("hard", state.options.hardDifficulty);
+  return handOver(json);
 }
 
 // The run of the item list at `path` for the setting: its rooms in cheat
@@ -166,22 +220,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckItemList(const char* dataPath, con
 // key items and as the key route file reads. {"error"} when the file is no item list.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, int hard) {
   GenerationState state;
-  std::ostringstream discarded;
   std::string error;
-  if (!openRun(state, discarded, path, chris, hard, error)) return handOver(errorJson(error));
-
-  const auto enemyJson = [&state](const std::string& room) {
-    return "{\"room\":" + jsonString(room) + ",\"word\":" + jsonString(enemyWordOf(state, room)) + "}";
-  };
+  if (!openRun(state, path, chris, hard, error)) return errorAnswer(error);
   const CompanionRooms rooms = companionRooms(state);
-  const std::string roomsJson = jsonArray(rooms.rooms, [&](const CompanionRoom& room) {
-    return "{\"heading\":" + jsonString(room.heading) + ",\"slots\":" + jsonArray(room.slots, [&](SlotIndex slot) {
-             const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-             return "{\"original\":" + jsonString(state.slotNames.at(static_cast<std::size_t>(slot))) +
-                    ",\"item\":" + jsonString(state.slotNames.at(static_cast<std::size_t>(entry))) + "}";
-           }) + ",\"enemies\":" + jsonArray(room.enemyRooms, enemyJson) + "}";
-  });
-
   const KeyRoute route = planKeyRoute(state);
   std::vector<SlotIndex> held;
   for (const auto& step : route.steps) {
@@ -190,22 +231,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
   for (const KeyPickup& pickup : route.outOfReach) held.push_back(pickup.item);
   std::sort(held.begin(), held.end());
   const std::vector<std::string> labels = keyItemLabels(state, held);
-  std::string keysJson = "[";
-  for (std::size_t k = 0; k < held.size(); ++k) keysJson += (k ? "," : "") + keyItemJson(state, held[k], labels[k]);
-  keysJson += "]";
-  const auto itemNumber = [](const KeyPickup& pickup) { return std::to_string(pickup.item); };
-  const std::string routeJson =
-      "{\"steps\":" +
-      jsonArray(route.steps, [&](const std::vector<KeyPickup>& step) { return jsonArray(step, itemNumber); }) +
-      ",\"outOfReach\":" + jsonArray(route.outOfReach, itemNumber) + ",\"links\":" +
-      jsonArray(keyRouteLinks(state), [](const std::pair<SlotIndex, SlotIndex>& link) {
-        return "[" + std::to_string(link.first) + "," + std::to_string(link.second) + "]";
-      }) + "}";
 
-  return handOver("{\"enemies\":" + jsonBool(state.options.enemyRandomizer) + ",\"rooms\":" + roomsJson +
-                  ",\"otherEnemies\":" + jsonArray(rooms.enemyRoomsWithoutItems, enemyJson) +
-                  ",\"keys\":" + keysJson + ",\"route\":" + routeJson +
-                  ",\"routeText\":" + jsonString(formatKeyRoute(state, route)) + "}");
+  JsonWriter json = answer();
+  json.flag("enemies", state.options.enemyRandomizer);
+  writeArray(json, "rooms", rooms.rooms,
+             [&state](JsonWriter& out, const CompanionRoom& room) { writeRoom(out, state, room); });
+  writeArray(json, "otherEnemies", rooms.enemyRoomsWithoutItems,
+             [&state](JsonWriter& out, const std::string& room) { writeEnemy(out, state, room); });
+  json.key("keys");
+  json.open('[');
+  for (std::size_t k = 0; k < held.size(); ++k) writeKeyItem(json, state, held[k], labels[k]);
+  json.close(']');
+  writeRoute(json, state, route);
+  json.string("routeText", formatKeyRoute(state, route));
+  return handOver(json);
 }
 
 // The key items a player holding the key items `collected` (numbers joined
@@ -213,9 +252,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
 // order: {"items": [numbers]}.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webReachableKeys(const char* path, int chris, int hard, const char* collected) {
   GenerationState state;
-  std::ostringstream discarded;
   std::string error;
-  if (!openRun(state, discarded, path, chris, hard, error)) return handOver(errorJson(error));
+  if (!openRun(state, path, chris, hard, error)) return errorAnswer(error);
   std::vector<bool> ticked(kSlotCount + 1, false);
   std::istringstream list(collected);
   for (std::string number; std::getline(list, number, ',');) {
@@ -223,22 +261,24 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webReachableKeys(const char* path, int chr
     const long item = std::strtol(number.c_str(), &end, 10);
     if (!number.empty() && *end == '\0' && item >= 0 && item <= kSlotCount) ticked[static_cast<std::size_t>(item)] = true;
   }
-  const std::vector<KeyPickup> reachable = reachableKeys(state, ticked);
-  return handOver("{\"items\":" +
-                  jsonArray(reachable, [](const KeyPickup& pickup) { return std::to_string(pickup.item); }) + "}");
+  JsonWriter json = answer();
+  writeArray(json, "items", reachableKeys(state, ticked),
+             [](JsonWriter& out, const KeyPickup& pickup) { numberElement(out, pickup.item); });
+  return handOver(json);
 }
 
 // The slots of the run at `path` whose item's name contains `text` (any
 // case), each as "ITEM in ROOM: SLOT": {"lines": [...]}.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webFindItem(const char* path, int chris, int hard, const char* text) {
   GenerationState state;
-  std::ostringstream discarded;
   std::string error;
-  if (!openRun(state, discarded, path, chris, hard, error)) return handOver(errorJson(error));
+  if (!openRun(state, path, chris, hard, error)) return errorAnswer(error);
   std::vector<std::string> lines;
   for (SlotIndex slot : slotsWithItemNamed(state, text)) {
     const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
     lines.push_back(state.slotNames.at(static_cast<std::size_t>(entry)) + " in " + slotPlace(state, slot));
   }
-  return handOver("{\"lines\":" + jsonArray(lines, jsonString) + "}");
+  JsonWriter json = answer();
+  writeArray(json, "lines", lines, stringElement);
+  return handOver(json);
 }

@@ -5,6 +5,7 @@
 #include "catalogue/slot_catalogue.h"
 #include "output/file_code.h"
 #include "output/sha256.h"
+#include "output/json_writer.h"
 #include "output/spoiler_json.h"
 #include "placement/constraint_tables.h"
 #include "support/temp_folder.h"
