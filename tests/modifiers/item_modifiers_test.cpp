@@ -37,6 +37,20 @@ void setModifiers(RunOptions& options, unsigned mask) {
   options.armedFuelCapsule = (mask & 32u) != 0;
 }
 
+// The page's mask: bit n-1 switches modifier n, the member the modifier page
+// numbers n, and no other.
+TEST(ModifierMaskTest, EachBitSwitchesTheModifierOfItsNumber) {
+  for (unsigned mask = 0; mask < 64u; ++mask) {
+    RunOptions named, masked;
+    setModifiers(named, mask);
+    setModifierMask(masked, static_cast<int>(mask) | 64);  // a bit past the six changes nothing
+    EXPECT_EQ(modifierMask(named), static_cast<int>(mask));
+    for (int number = 1; number <= kModifierCount; ++number) {
+      EXPECT_EQ(modifierOn(masked, number), modifierOn(named, number)) << "mask " << mask << ", modifier " << number;
+    }
+  }
+}
+
 class ItemModifiersTest : public ::testing::Test {
  protected:
   // A built catalogue with a placement that is a shuffled permutation, or the
