@@ -27,5 +27,6 @@ std::string formatKeyRoute(const GenerationState& state, const KeyRoute& route) 
 }
 
 bool writeKeyRouteFile(const GenerationState& state, const OutputSettings& settings, Reporter& reporter) {
-  return writeOutputFile(settings, reporter, keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state)));
+  return writeOutputFile(settings, reporter, keyRouteFileName(state.options),
+                         formatKeyRoute(state, planKeyRoute(state)));
 }
