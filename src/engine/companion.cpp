@@ -5,10 +5,10 @@
 #include <cstddef>
 #include <map>
 
+#include "catalogue/enemy_words.h"
+#include "catalogue/rooms.h"
 #include "catalogue/slot_catalogue.h"
-#include "enemies/enemy_output.h"
 #include "enemies/enemy_room_table.h"
-#include "output/cheat_sheet.h"
 #include "output/item_list_reader.h"
 #include "placement/constraint_tables.h"
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/item_classes.h"
 #include "placement/key_route.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "output/cheat_sheet.h"
+#include "catalogue/rooms.h"
 #include "output/text_file.h"
 
 std::string keyRouteFileName(const RunOptions& options) {

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "enemies/enemy_output.h"
-#include "output/cheat_sheet.h"
+#include "catalogue/enemy_words.h"
+#include "catalogue/rooms.h"
 #include "output/file_code.h"
 #include "output/item_list.h"
 #include "output/text_file.h"

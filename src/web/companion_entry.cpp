@@ -17,10 +17,10 @@
 #include <system_error>
 #include <vector>
 
+#include "catalogue/rooms.h"
 #include "engine/companion.h"
 #include "engine/item_list_check.h"
 #include "engine/run.h"
-#include "output/cheat_sheet.h"
 #include "output/key_route_file.h"
 #include "output/spoiler_json.h"
 #include "output/text_file.h"

@@ -1,3 +1,4 @@
+#include "catalogue/pins.h"
 #include "placement/shuffle.h"
 
 #include <gtest/gtest.h>
