@@ -6,6 +6,7 @@
 #include <map>
 
 #include "catalogue/enemy_words.h"
+#include "catalogue/key_items.h"
 #include "catalogue/rooms.h"
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
@@ -81,21 +82,6 @@ std::string enemyWordOf(const GenerationState& state, const std::string& room) {
   const auto found = state.enemyRoomTable.find(room);
   if (found == state.enemyRoomTable.end() || found->second.empty()) return "";
   return enemyCodeWord(found->second.front());
-}
-
-std::vector<std::string> keyItemLabels(const GenerationState& state, const std::vector<SlotIndex>& keys) {
-  std::map<std::string, int> total, seen;
-  for (SlotIndex key : keys) ++total[state.slotNames.at(static_cast<std::size_t>(key))];
-  std::vector<SlotIndex> order = keys;
-  std::sort(order.begin(), order.end());
-  std::map<SlotIndex, std::string> labels;
-  for (SlotIndex key : order) {
-    const std::string& name = state.slotNames.at(static_cast<std::size_t>(key));
-    labels[key] = total[name] > 1 ? name + " " + std::to_string(++seen[name]) : name;
-  }
-  std::vector<std::string> result;
-  for (SlotIndex key : keys) result.push_back(labels[key]);
-  return result;
 }
 
 std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const std::string& text) {

@@ -35,10 +35,6 @@ CompanionRooms companionRooms(const GenerationState& state);
 // The enemy word of an assigned enemy-table room ("HUNTERS" .. "LISA").
 std::string enemyWordOf(const GenerationState& state, const std::string& room);
 
-// A name per key item that tells namesakes apart: the display name, and for a
-// name several key items share, " 1", " 2"... in item order ("Old Key 3").
-std::vector<std::string> keyItemLabels(const GenerationState& state, const std::vector<SlotIndex>& keys);
-
 // The slots listed in the cheat sheet whose item's name contains `text`,
 // ignoring ASCII case, in cheat sheet order; none for an empty text.
 std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const std::string& text);

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "catalogue/item_classes.h"
+#include "catalogue/key_items.h"
 #include "catalogue/pins.h"
 #include "catalogue/rooms.h"
 #include "catalogue/slot_catalogue.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "catalogue/item_classes.h"
-#include "placement/key_route.h"
+#include "catalogue/key_items.h"
 
 namespace {
 

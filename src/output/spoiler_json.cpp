@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/enemy_words.h"
+#include "catalogue/key_items.h"
 #include "catalogue/rooms.h"
 #include "output/file_code.h"
 #include "output/item_list.h"
@@ -56,7 +57,7 @@ void writeKeyPickup(JsonWriter& json, const GenerationState& state, const std::v
                     const KeyPickup& pickup) {
   json.next();
   json.open('{');
-  json.string("item", state.slotNames.at(static_cast<std::size_t>(pickup.item)));
+  json.string("item", keyItemName(state, pickup.item));
   json.string("room", rooms.at(static_cast<std::size_t>(pickup.slot)));
   json.member("slot", pickup.slot);
   json.close('}');

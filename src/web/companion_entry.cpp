@@ -17,6 +17,7 @@
 #include <system_error>
 #include <vector>
 
+#include "catalogue/key_items.h"
 #include "catalogue/rooms.h"
 #include "engine/companion.h"
 #include "engine/item_list_check.h"
@@ -101,9 +102,9 @@ std::string baseName(const std::string& name) {
 
 constexpr const char* kCheckFolder = "/check";
 
-std::string keyItemJson(const GenerationState& state, SlotIndex item, const std::string& label) {
+std::string keyItemJson(const GenerationState& state, SlotIndex item) {
   const SlotIndex slot = slotHolding(state.placement, item);
-  return "{\"item\":" + std::to_string(item) + ",\"label\":" + jsonString(label) +
+  return "{\"item\":" + std::to_string(item) + ",\"label\":" + jsonString(keyItemName(state, item)) +
          ",\"place\":" + jsonString(slot < 0 ? "" : slotPlace(state, slot)) + "}";
 }
 
@@ -189,9 +190,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
   }
   for (const KeyPickup& pickup : route.outOfReach) held.push_back(pickup.item);
   std::sort(held.begin(), held.end());
-  const std::vector<std::string> labels = keyItemLabels(state, held);
   std::string keysJson = "[";
-  for (std::size_t k = 0; k < held.size(); ++k) keysJson += (k ? "," : "") + keyItemJson(state, held[k], labels[k]);
+  for (std::size_t k = 0; k < held.size(); ++k) keysJson += (k ? "," : "") + keyItemJson(state, held[k]);
   keysJson += "]";
   const auto itemNumber = [](const KeyPickup& pickup) { return std::to_string(pickup.item); };
   const std::string routeJson =
