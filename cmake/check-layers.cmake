@@ -8,10 +8,11 @@ set(layer_state 0)
 set(layer_platform 0)
 # The game's fixed data: slots, rooms, pins, item classes, enemy words.
 set(layer_catalogue 1)
+# The subsystems that make a run: placement, enemies, modifiers.
 set(layer_placement 2)
 set(layer_enemies 2)
-# What works on a finished placement and enemy table: rewriting and writing it.
-set(layer_modifiers 3)
+set(layer_modifiers 2)
+# The files, which write what the subsystems made and read it back.
 set(layer_output 3)
 set(layer_engine 4)
 set(layer_app 5)
