@@ -84,6 +84,12 @@ std::string enemyWordOf(const GenerationState& state, const std::string& room) {
   return enemyCodeWord(found->second.front());
 }
 
+std::string itemLabel(const GenerationState& state, int32_t entry) {
+  const std::vector<SlotIndex> keys = keyItems(state);
+  if (std::binary_search(keys.begin(), keys.end(), entry)) return keyItemName(state, entry);
+  return state.slotNames.at(static_cast<std::size_t>(entry));
+}
+
 std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const std::string& text) {
   std::vector<SlotIndex> found;
   if (text.empty()) return found;
@@ -91,7 +97,7 @@ std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const st
   for (const CheatSheetRoom& room : cheatSheetLayout(state.options)) {
     for (SlotIndex slot : room.slots) {
       const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-      if (upperCase(state.slotNames.at(static_cast<std::size_t>(entry))).find(wanted) != std::string::npos) {
+      if (upperCase(itemLabel(state, entry)).find(wanted) != std::string::npos) {
         found.push_back(slot);
       }
     }

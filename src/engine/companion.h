@@ -35,7 +35,11 @@ CompanionRooms companionRooms(const GenerationState& state);
 // The enemy word of an assigned enemy-table room ("HUNTERS" .. "LISA").
 std::string enemyWordOf(const GenerationState& state, const std::string& room);
 
-// The slots listed in the cheat sheet whose item's name contains `text`,
+// The name the companion gives catalogue entry `entry`: a key item's numbered
+// name (keyItemName), any other item's display name.
+std::string itemLabel(const GenerationState& state, int32_t entry);
+
+// The slots listed in the cheat sheet whose item's itemLabel contains `text`,
 // ignoring ASCII case, in cheat sheet order; none for an empty text.
 std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const std::string& text);
 

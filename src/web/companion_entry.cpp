@@ -228,8 +228,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webReachableKeys(const char* path, int chr
                   jsonArray(reachable, [](const KeyPickup& pickup) { return std::to_string(pickup.item); }) + "}");
 }
 
-// The slots of the run at `path` whose item's name contains `text` (any
-// case), each as "ITEM in ROOM: SLOT": {"lines": [...]}.
+// The slots of the run at `path` whose item's name (a key item's numbered
+// name) contains `text` (any case), each as "ITEM in ROOM: SLOT" under that
+// name: {"lines": [...]}.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webFindItem(const char* path, int chris, int hard, const char* text) {
   GenerationState state;
   std::ostringstream discarded;
@@ -238,7 +239,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webFindItem(const char* path, int chris, i
   std::vector<std::string> lines;
   for (SlotIndex slot : slotsWithItemNamed(state, text)) {
     const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-    lines.push_back(state.slotNames.at(static_cast<std::size_t>(entry)) + " in " + slotPlace(state, slot));
+    lines.push_back(itemLabel(state, entry) + " in " + slotPlace(state, slot));
   }
   return handOver("{\"lines\":" + jsonArray(lines, jsonString) + "}");
 }

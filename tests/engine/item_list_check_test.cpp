@@ -299,6 +299,7 @@ TEST(CompanionTest, ARunReadBackFromItsItemListShowsEveryLineAndEnemyRoom) {
     EXPECT_EQ(oldKeys, chris ? numbered : std::vector<std::string>{});
     EXPECT_EQ(names.count("Dog Collar"), 1u);  // a name no other key item has stays plain
     EXPECT_EQ(slotsWithItemNamed(state, "old KEY").size(), chris ? 5u : 0u);
+    EXPECT_EQ(slotsWithItemNamed(state, "old key 3").size(), chris ? 1u : 0u);
     EXPECT_TRUE(slotsWithItemNamed(state, "").empty());
   }
   GenerationState state;
