@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "catalogue/key_items.h"
 #include "catalogue/slot_catalogue.h"
 #include "engine/item_list_check.h"
 #include "output/item_list_reader.h"

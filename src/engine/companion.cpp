@@ -5,10 +5,11 @@
 #include <cstddef>
 #include <map>
 
+#include "catalogue/enemy_words.h"
+#include "catalogue/key_items.h"
+#include "catalogue/rooms.h"
 #include "catalogue/slot_catalogue.h"
-#include "enemies/enemy_output.h"
 #include "enemies/enemy_room_table.h"
-#include "output/cheat_sheet.h"
 #include "output/item_list_reader.h"
 #include "placement/constraint_tables.h"
 
@@ -87,19 +88,10 @@ std::string enemyWordOf(const GenerationState& state, const std::string& room) {
   return enemyCodeWord(found->second.front());
 }
 
-std::vector<std::string> keyItemLabels(const GenerationState& state, const std::vector<SlotIndex>& keys) {
-  std::map<std::string, int> total, seen;
-  for (SlotIndex key : keys) ++total[state.slotNames.at(static_cast<std::size_t>(key))];
-  std::vector<SlotIndex> order = keys;
-  std::sort(order.begin(), order.end());
-  std::map<SlotIndex, std::string> labels;
-  for (SlotIndex key : order) {
-    const std::string& name = state.slotNames.at(static_cast<std::size_t>(key));
-    labels[key] = total[name] > 1 ? name + " " + std::to_string(++seen[name]) : name;
-  }
-  std::vector<std::string> result;
-  for (SlotIndex key : keys) result.push_back(labels[key]);
-  return result;
+std::string itemLabel(const GenerationState& state, int32_t entry) {
+  const std::vector<SlotIndex> keys = keyItems(state);
+  if (std::binary_search(keys.begin(), keys.end(), entry)) return keyItemName(state, entry);
+  return state.slotNames.at(static_cast<std::size_t>(entry));
 }
 
 std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const std::string& text) {
@@ -109,7 +101,7 @@ std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const st
   for (const CheatSheetRoom& room : cheatSheetLayout(state.options)) {
     for (SlotIndex slot : room.slots) {
       const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-      if (upperCase(state.slotNames.at(static_cast<std::size_t>(entry))).find(wanted) != std::string::npos) {
+      if (upperCase(itemLabel(state, entry)).find(wanted) != std::string::npos) {
         found.push_back(slot);
       }
     }

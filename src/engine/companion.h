@@ -40,11 +40,11 @@ CompanionRooms companionRooms(const GenerationState& state);
 // The enemy word of an assigned enemy-table room ("HUNTERS" .. "LISA").
 std::string enemyWordOf(const GenerationState& state, const std::string& room);
 
-// A name per key item that tells namesakes apart: the display name, and for a
-// name several key items share, " 1", " 2"... in item order ("Old Key 3").
-std::vector<std::string> keyItemLabels(const GenerationState& state, const std::vector<SlotIndex>& keys);
+// The name the companion gives catalogue entry `entry`: a key item's numbered
+// name (keyItemName), any other item's display name.
+std::string itemLabel(const GenerationState& state, int32_t entry);
 
-// The slots listed in the cheat sheet whose item's name contains `text`,
+// The slots listed in the cheat sheet whose item's itemLabel contains `text`,
 // ignoring ASCII case, in cheat sheet order; none for an empty text.
 std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const std::string& text);
 

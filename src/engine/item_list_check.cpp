@@ -11,21 +11,23 @@
 #include <sstream>
 #include <system_error>
 
+#include "catalogue/item_classes.h"
+#include "catalogue/key_items.h"
+#include "catalogue/pins.h"
+#include "catalogue/rooms.h"
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
 #include "engine/companion.h"
 #include "engine/run.h"
 #include "modifiers/item_modifiers.h"
-#include "output/cheat_sheet.h"
 #include "output/file_code.h"
 #include "output/item_list.h"
 #include "output/item_list_reader.h"
 #include "output/key_route_file.h"
 #include "output/text_file.h"
-#include "platform/platform.h"
 #include "placement/constraint_tables.h"
 #include "placement/key_route.h"
-#include "placement/shuffle.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "placement/key_route.h"
+#include "catalogue/item_classes.h"
+#include "catalogue/key_items.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "enemies/enemy_output.h"
+#include "output/enemy_output.h"
 #include "output/file_code.h"
 #include "output/text_file.h"
 

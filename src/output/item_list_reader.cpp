@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "catalogue/enemy_words.h"
 #include "enemies/enemy_assignment.h"
-#include "enemies/enemy_output.h"
 #include "enemies/enemy_room_table.h"
 
 namespace {

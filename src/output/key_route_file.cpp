@@ -2,7 +2,8 @@
 
 #include <cstddef>
 
-#include "output/cheat_sheet.h"
+#include "catalogue/key_items.h"
+#include "catalogue/rooms.h"
 #include "output/text_file.h"
 
 std::string keyRouteFileName(const RunOptions& options) {
@@ -10,7 +11,7 @@ std::string keyRouteFileName(const RunOptions& options) {
 }
 
 std::string keyRouteLine(const GenerationState& state, const KeyPickup& pickup) {
-  return "\t" + state.slotNames.at(static_cast<std::size_t>(pickup.item)) + " in " + slotPlace(state, pickup.slot);
+  return "\t" + keyItemName(state, pickup.item) + " in " + slotPlace(state, pickup.slot);
 }
 
 std::string formatKeyRoute(const GenerationState& state, const KeyRoute& route) {

@@ -9,8 +9,8 @@
 // "KeyRoute" + character + difficulty + ".txt", e.g. "KeyRouteChrisNormal.txt".
 std::string keyRouteFileName(const RunOptions& options);
 
-// The line of one key item: a tab, its display name, " in " and slotPlace of
-// its slot.
+// The line of one key item: a tab, its numbered name (keyItemName), " in "
+// and slotPlace of its slot.
 std::string keyRouteLine(const GenerationState& state, const KeyPickup& pickup);
 
 // The key route file as stored (CR LF line ends): "Step N" and the lines of

@@ -4,8 +4,9 @@
 #include <cstddef>
 #include <vector>
 
-#include "enemies/enemy_output.h"
-#include "output/cheat_sheet.h"
+#include "catalogue/enemy_words.h"
+#include "catalogue/key_items.h"
+#include "catalogue/rooms.h"
 #include "output/file_code.h"
 #include "output/item_list.h"
 #include "output/json_writer.h"
@@ -18,7 +19,7 @@ void writeKeyPickup(JsonWriter& json, const GenerationState& state, const std::v
                     const KeyPickup& pickup) {
   json.next();
   json.open('{');
-  json.string("item", state.slotNames.at(static_cast<std::size_t>(pickup.item)));
+  json.string("item", keyItemName(state, pickup.item));
   json.string("room", rooms.at(static_cast<std::size_t>(pickup.slot)));
   json.member("slot", pickup.slot);
   json.close('}');

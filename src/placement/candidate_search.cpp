@@ -5,7 +5,7 @@
 #include <set>
 #include <utility>
 
-#include "placement/shuffle.h"
+#include "catalogue/pins.h"
 
 namespace {
 

@@ -4,16 +4,7 @@
 #include <cstddef>
 #include <utility>
 
-std::vector<SlotIndex> keyItems(const GenerationState& state) {
-  std::vector<SlotIndex> items;
-  for (const auto& [item, zones] : state.lockTable) {
-    if (!zones.empty()) items.push_back(item);
-  }
-  for (const auto& entry : state.unlockTable) items.insert(items.end(), entry.second.begin(), entry.second.end());
-  std::sort(items.begin(), items.end());
-  items.erase(std::unique(items.begin(), items.end()), items.end());
-  return items;
-}
+#include "catalogue/key_items.h"
 
 SlotIndex slotHolding(const Placement& placement, SlotIndex item) {
   const auto found = std::find(placement.begin(), placement.end(), item);

@@ -22,10 +22,6 @@ struct KeyRoute {
   std::vector<SlotIndex> missing;
 };
 
-// The key items of the run, ascending: every item with a lock list and every
-// item an unlock list names. Reads the tables without inserting into them.
-std::vector<SlotIndex> keyItems(const GenerationState& state);
-
 // The first slot that holds `item`, as the validator locates items; -1 when no
 // slot does.
 SlotIndex slotHolding(const Placement& placement, SlotIndex item);

@@ -3,34 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-namespace {
-
-// Pinned in every run: items the game hands out at fixed places.
-constexpr SlotIndex kCommonPinnedSlots[] = {90, 91, 114, 48, 123, 147};
-constexpr SlotIndex kJillPinnedSlots[] = {26, 27};
-constexpr SlotIndex kJillNormalPinnedSlots[] = {39};
-constexpr SlotIndex kChrisHardPinnedSlots[] = {75, 76};
-
-// One at a time: g++ 12 warns falsely about a range insert into an empty vector.
-template <typename Range>
-void append(std::vector<SlotIndex>& out, const Range& slots) {
-  for (SlotIndex slot : slots) out.push_back(slot);
-}
-
-}  // namespace
-
-std::vector<SlotIndex> pinnedSlotOrder(const RunOptions& options) {
-  std::vector<SlotIndex> order;
-  append(order, kCommonPinnedSlots);
-  if (options.hardDifficulty) append(order, kHardPinnedSlots);
-  if (!options.character) {
-    append(order, kJillPinnedSlots);
-    if (!options.hardDifficulty) append(order, kJillNormalPinnedSlots);
-  } else if (options.hardDifficulty) {
-    append(order, kChrisHardPinnedSlots);
-  }
-  return order;
-}
+#include "catalogue/pins.h"
 
 void pinSlot(Placement& placement, SlotIndex k) {
   const auto found = std::find(placement.begin(), placement.end(), k);

@@ -5,17 +5,6 @@
 
 #include "state/generation_state.h"
 
-// Slots that keep their own item in Hard difficulty, in pinning order. The
-// cheat sheet leaves the same slots out in Hard difficulty.
-constexpr SlotIndex kHardPinnedSlots[] = {4,   5,   7,   21,  27,  40,  49,  55,  64,  65,
-                                          68,  69,  72,  80,  84,  93,  95,  98,  108, 109,
-                                          110, 113, 119, 126, 132, 134, 138, 141, 144, 152,
-                                          155, 158, 160, 162, 170, 172, 173};
-
-// The slots the shuffle pins for these options, in the order it pins them
-// (a slot may appear twice; the second pin changes nothing).
-std::vector<SlotIndex> pinnedSlotOrder(const RunOptions& options);
-
 // Replaces placement by a fresh random permutation of 0..179 (exactly 180
 // draws), pins the slots of the chosen character and difficulty and counts the
 // attempt.

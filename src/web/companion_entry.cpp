@@ -18,10 +18,11 @@
 #include <system_error>
 #include <vector>
 
+#include "catalogue/key_items.h"
+#include "catalogue/rooms.h"
 #include "engine/companion.h"
 #include "engine/item_list_check.h"
 #include "engine/run.h"
-#include "output/cheat_sheet.h"
 #include "output/key_route_file.h"
 #include "output/item_list_reader.h"
 #include "output/json_writer.h"
@@ -107,12 +108,12 @@ std::string baseName(const std::string& name) {
 
 constexpr const char* kCheckFolder = "/check";
 
-void writeKeyItem(JsonWriter& json, const GenerationState& state, SlotIndex item, const std::string& label) {
+void writeKeyItem(JsonWriter& json, const GenerationState& state, SlotIndex item) {
   const SlotIndex slot = slotHolding(state.placement, item);
   json.next();
   json.open('{');
   json.member("item", item);
-  json.string("label", label);
+  json.string("label", keyItemName(state, item));
   json.string("place", slot < 0 ? "" : slotPlace(state, slot));
   json.close('}');
 }
@@ -230,7 +231,6 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
   }
   for (const KeyPickup& pickup : route.outOfReach) held.push_back(pickup.item);
   std::sort(held.begin(), held.end());
-  const std::vector<std::string> labels = keyItemLabels(state, held);
 
   JsonWriter json = answer();
   json.flag("enemies", state.options.enemyRandomizer);
@@ -240,7 +240,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
              [&state](JsonWriter& out, const std::string& room) { writeEnemy(out, state, room); });
   json.key("keys");
   json.open('[');
-  for (std::size_t k = 0; k < held.size(); ++k) writeKeyItem(json, state, held[k], labels[k]);
+  for (std::size_t k = 0; k < held.size(); ++k) writeKeyItem(json, state, held[k]);
   json.close(']');
   writeRoute(json, state, route);
   json.string("routeText", formatKeyRoute(state, route));
@@ -267,8 +267,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webReachableKeys(const char* path, int chr
   return handOver(json);
 }
 
-// The slots of the run at `path` whose item's name contains `text` (any
-// case), each as "ITEM in ROOM: SLOT": {"lines": [...]}.
+// The slots of the run at `path` whose item's name (a key item's numbered
+// name) contains `text` (any case), each as "ITEM in ROOM: SLOT" under that
+// name: {"lines": [...]}.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webFindItem(const char* path, int chris, int hard, const char* text) {
   GenerationState state;
   std::string error;
@@ -276,7 +277,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webFindItem(const char* path, int chris, i
   std::vector<std::string> lines;
   for (SlotIndex slot : slotsWithItemNamed(state, text)) {
     const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-    lines.push_back(state.slotNames.at(static_cast<std::size_t>(entry)) + " in " + slotPlace(state, slot));
+    lines.push_back(itemLabel(state, entry) + " in " + slotPlace(state, slot));
   }
   JsonWriter json = answer();
   writeArray(json, "lines", lines, stringElement);

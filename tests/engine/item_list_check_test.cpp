@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "catalogue/key_items.h"
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
 #include "engine/companion.h"
@@ -217,6 +218,12 @@ TEST(KeyRouteTest, StepsAreReachableAndReadWithTheCheatSheet) {
         sheet[heading].insert(line.substr(1));
       }
     }
+    // The route names each key item by its numbered name, the sheet by its
+    // display name.
+    std::vector<SlotIndex> items;
+    for (const auto& step : route.steps) {
+      for (const KeyPickup& pickup : step) items.push_back(pickup.item);
+    }
     size_t keys = 0;
     int step = 0;
     for (const std::string& line : linesOf(formatKeyRoute(state, route))) {
@@ -225,11 +232,13 @@ TEST(KeyRouteTest, StepsAreReachableAndReadWithTheCheatSheet) {
         continue;
       }
       ASSERT_EQ(line[0], '\t') << line;
-      const size_t in = line.find(" in "), colon = line.find(": ", in);
+      ASSERT_LT(keys, items.size()) << line;
+      const std::string item = keyItemName(state, items[keys++]);
+      ASSERT_EQ(line.rfind("\t" + item + " in ", 0), 0u) << line;
+      const size_t in = item.size() + 1, colon = line.find(": ", in);
       ASSERT_NE(colon, std::string::npos) << line;
-      const std::string item = line.substr(1, in - 1), room = line.substr(in + 4, colon - in - 4);
-      EXPECT_EQ(sheet[room].count(line.substr(colon + 2) + " is replaced with " + item), 1u) << line;
-      ++keys;
+      const std::string room = line.substr(in + 4, colon - in - 4);
+      EXPECT_EQ(sheet[room].count(line.substr(colon + 2) + " is replaced with " + state.slotNames[static_cast<size_t>(items[keys - 1])]), 1u) << line;
     }
     EXPECT_EQ(keys, keyItems(state).size());
 
@@ -279,11 +288,19 @@ TEST(CompanionTest, ARunReadBackFromItsItemListShowsEveryLineAndEnemyRoom) {
     EXPECT_EQ(headingsOf["Main Hall"], std::vector<std::string>{chris ? "MAIN HALL" : ""});
     EXPECT_EQ(headingsOf["Kitchen"], std::vector<std::string>{"KITCHEN"});
 
-    const std::vector<SlotIndex> keys = keyItems(state);
-    const std::vector<std::string> labels = keyItemLabels(state, keys);
-    EXPECT_EQ(std::set<std::string>(labels.begin(), labels.end()).size(), keys.size());
-    EXPECT_EQ(std::count(labels.begin(), labels.end(), "Old Key 5"), chris ? 1 : 0);
+    // One name per key item; Chris's five Old Keys numbered in catalogue order.
+    std::set<std::string> names;
+    std::vector<std::string> oldKeys;
+    for (SlotIndex key : keyItems(state)) {
+      names.insert(keyItemName(state, key));
+      if (state.slotNames[static_cast<size_t>(key)] == "Old Key") oldKeys.push_back(keyItemName(state, key));
+    }
+    EXPECT_EQ(names.size(), keyItems(state).size());
+    const std::vector<std::string> numbered = {"Old Key 1", "Old Key 2", "Old Key 3", "Old Key 4", "Old Key 5"};
+    EXPECT_EQ(oldKeys, chris ? numbered : std::vector<std::string>{});
+    EXPECT_EQ(names.count("Dog Collar"), 1u);  // a name no other key item has stays plain
     EXPECT_EQ(slotsWithItemNamed(state, "old KEY").size(), chris ? 5u : 0u);
+    EXPECT_EQ(slotsWithItemNamed(state, "old key 3").size(), chris ? 1u : 0u);
     EXPECT_TRUE(slotsWithItemNamed(state, "").empty());
   }
   GenerationState state;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "state/generation_state.h"
+#include "catalogue/item_classes.h"
 #include "catalogue/slot_catalogue.h"
 #include "modifiers/reference_item_modifiers.h"
 #include "placement/constraint_tables.h"

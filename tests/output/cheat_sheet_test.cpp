@@ -19,8 +19,9 @@
 
 #include "state/generation_state.h"
 #include "catalogue/slot_catalogue.h"
-#include "enemies/enemy_output.h"
-#include "placement/shuffle.h"
+#include "catalogue/pins.h"
+#include "catalogue/rooms.h"
+#include "output/enemy_output.h"
 
 namespace fs = std::filesystem;
 

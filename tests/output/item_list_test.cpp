@@ -138,6 +138,22 @@ TEST(SpoilerJsonTest, WriterEscapesNamesAndKeepsTheLayout) {
             std::string::npos);
   EXPECT_EQ(json.find('\r'), std::string::npos);
   EXPECT_EQ(json.substr(json.size() - 8), "]\n  ]\n}\n");
+
+  // Chris's Old Keys: plain in the slots, as the cheat sheet names them;
+  // numbered in the route, as the key route file names them.
+  GenerationState chris;
+  chris.options.character = true;
+  buildSlotCatalogue(chris);
+  buildConstraintTables(chris);
+  chris.placement.resize(kSlotCount);
+  std::iota(chris.placement.begin(), chris.placement.end(), 0);
+  const std::string chrisJson = formatSpoilerJson(chris, 1u);
+  const size_t route = chrisJson.find("\n  \"route\": [");
+  EXPECT_LT(chrisJson.find("\"item\": \"Old Key\",\n"), route);
+  EXPECT_EQ(chrisJson.find("\"item\": \"Old Key\",\n", route), std::string::npos);
+  for (const char* name : {"\"Old Key 2\"", "\"Old Key 5\""}) {
+    EXPECT_NE(chrisJson.find(std::string("\"item\": ") + name + ",\n", route), std::string::npos) << name;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "catalogue/slot_catalogue.h"
 #include "placement/constraint_tables.h"
 #include "placement/reference_placement.h"
+#include "catalogue/pins.h"
 #include "placement/shuffle.h"
 
 namespace {

@@ -55,26 +55,30 @@ function readKeyRoute(bytes) {
   return steps;
 }
 
-// What a search for `text` must list, from the cheat sheet's lines.
-function expectedFinds(sheet, text) {
+// What a search for `text` must list, from the cheat sheet's lines and the
+// key route's names of key items.
+function expectedFinds(sheet, text, route) {
   const found = [];
   for (const room of sheet.rooms) {
     for (const line of room.lines) {
       const [original, item] = line.split(' is replaced with ');
-      if (item.toLowerCase().includes(text.toLowerCase())) found.push(`${item} in ${room.heading}: ${original}`);
+      // A key item goes by its name in the route ("Old Key 3").
+      const place = ` in ${room.heading}: ${original}`;
+      const named = route.flat().find((step) => step.startsWith(item) && step.endsWith(place));
+      if (item.toLowerCase().includes(text.toLowerCase())) found.push(named || `${item}${place}`);
     }
   }
   return found;
 }
 
-// The items of the list with this accessible name, once `plain` of them
-// equals `expected` (or after a while, whatever they are then).
-async function listOnceEqual(page, name, expected, plain = (line) => line) {
+// The items of the list with this accessible name, once they equal
+// `expected` (or after a while, whatever they are then).
+async function listOnceEqual(page, name, expected) {
   const selector = `::-p-aria([name="${name}"][role="list"])`;
   const read = async () => (await page.$(selector)).$$eval('li', (items) => items.map((li) => li.textContent));
   for (let tries = 0; tries < 200; tries += 1) {
     const got = await read();
-    if (JSON.stringify(got.map(plain)) === JSON.stringify(expected)) return got;
+    if (JSON.stringify(got) === JSON.stringify(expected)) return got;
     await new Promise((resolve) => setTimeout(resolve, 50));
   }
   return read();
@@ -163,26 +167,25 @@ async function checkSearchAndTracker(session, page, sheet, route) {
     const field = await page.$(kFindField);
     await field.click({ clickCount: 3 });
     await field.type(text);
-    const expected = expectedFinds(sheet, text);
+    const expected = expectedFinds(sheet, text, route);
     const got = await listOnceEqual(page, 'Found items', expected);
     check(expected.length > 0 && JSON.stringify(got) === JSON.stringify(expected), `(c) '${text}' lists ${got.join(' | ')}`);
   }
 
-  // (d) Ticking steps 1..k leaves exactly step k+1 within reach. Namesakes
-  // carry a number in the tracker ("Old Key 3"), which the route leaves out.
+  // (d) Ticking steps 1..k leaves exactly step k+1 within reach. The tracker
+  // names namesakes as the route does ("Old Key 3").
   await page.click('::-p-aria(Show reachable key items)');
-  const plain = (line) => line.replace(/^Old Key \d+ in /, 'Old Key in ');
   const total = route.flat().length;
   const labels = new Map(); // route line -> the tracker's name of its key item
   let ticked = 0;
   for (let k = 0; k <= route.length; k += 1) {
     const expected = k < route.length ? route[k] : ['Every key item is collected.'];
-    const reachable = await listOnceEqual(page, 'Reachable key items', expected, plain);
-    check(JSON.stringify(reachable.map(plain)) === JSON.stringify(expected), `(d) after ${k} steps: ${reachable.join(' | ')}`);
+    const reachable = await listOnceEqual(page, 'Reachable key items', expected);
+    check(JSON.stringify(reachable) === JSON.stringify(expected), `(d) after ${k} steps: ${reachable.join(' | ')}`);
     check(await countShown(page, `${ticked} of ${total} key items`), `(d) count after ${k} steps`);
     if (k === route.length) break;
     for (const line of reachable) {
-      labels.set(plain(line), line.split(' in ')[0]);
+      labels.set(line, line.split(' in ')[0]);
       await page.click(`::-p-aria([name="${line.split(' in ')[0]}"][role="checkbox"])`);
       ticked += 1;
     }
@@ -191,22 +194,22 @@ async function checkSearchAndTracker(session, page, sheet, route) {
   // (e) Reset, tick two steps, reload: the same ticks; a corrupted entry is
   // dropped and replaced.
   await page.click('::-p-aria(Reset)');
-  check((await listOnceEqual(page, 'Reachable key items', route[0], plain)).length === route[0].length, '(e) Reset');
+  check((await listOnceEqual(page, 'Reachable key items', route[0])).length === route[0].length, '(e) Reset');
   for (const line of [...route[0], ...route[1]]) {
     await page.click(`::-p-aria([name="${labels.get(line)}"][role="checkbox"])`);
   }
-  await listOnceEqual(page, 'Reachable key items', route[2], plain);
+  await listOnceEqual(page, 'Reachable key items', route[2]);
   await openRun(session, page, kRun);
   await page.click('::-p-aria(Show reachable key items)');
-  const afterReload = await listOnceEqual(page, 'Reachable key items', route[2], plain);
-  check(JSON.stringify(afterReload.map(plain)) === JSON.stringify(route[2]), '(e) a reload forgets the ticks');
+  const afterReload = await listOnceEqual(page, 'Reachable key items', route[2]);
+  check(JSON.stringify(afterReload) === JSON.stringify(route[2]), '(e) a reload forgets the ticks');
   check(await countShown(page, `${route[0].length + route[1].length} of ${total} key items`), '(e) count after a reload');
   const key = await page.evaluate(() => Object.keys(localStorage)[0]);
   await page.evaluate((name) => localStorage.setItem(name, '{"broken'), key);
   await openRun(session, page, kRun);
   await page.click('::-p-aria(Show reachable key items)');
-  const fresh = await listOnceEqual(page, 'Reachable key items', route[0], plain);
-  check(JSON.stringify(fresh.map(plain)) === JSON.stringify(route[0]) &&
+  const fresh = await listOnceEqual(page, 'Reachable key items', route[0]);
+  check(JSON.stringify(fresh) === JSON.stringify(route[0]) &&
     await page.evaluate((name) => localStorage.getItem(name), key) === '[]', '(e) a corrupted entry is not replaced');
 }
 
@@ -278,8 +281,9 @@ async function checkReceivedFiles(config, page, native) {
     const field = await page.$(kFindField);
     await field.type('old key');
     const sheet = readCheatSheet(received.files.get('CheatSheetChrisHard.txt'));
-    const found = await listOnceEqual(page, 'Found items', expectedFinds(sheet, 'old key'));
-    check(JSON.stringify(found) === JSON.stringify(expectedFinds(sheet, 'old key')), `the received file is not followed: ${found.join(' | ')} / ${await page.$eval('#play-source', (p) => p.textContent)}`);
+    const finds = expectedFinds(sheet, 'old key', readKeyRoute(received.files.get('KeyRouteChrisHard.txt')));
+    const found = await listOnceEqual(page, 'Found items', finds);
+    check(JSON.stringify(found) === JSON.stringify(finds), `the received file is not followed: ${found.join(' | ')} / ${await page.$eval('#play-source', (p) => p.textContent)}`);
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
   }

@@ -4,10 +4,6 @@
 
 #include "state/generation_state.h"
 
-// Word the cheat sheet prints for an enemy code 1..10 ("HUNTERS" .. "LISA");
-// empty for any other value.
-const char* enemyCodeWord(EnemyCode code);
-
 // Appends the enemy block of the item list file: "ENEMYRANDODATA", then the
 // code of each room in key order, one per line (CR LF line ends). The table
 // must be assigned: one code per room.

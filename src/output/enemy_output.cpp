@@ -1,18 +1,7 @@
-#include "enemies/enemy_output.h"
+#include "output/enemy_output.h"
 
+#include "catalogue/enemy_words.h"
 #include "output/text_file.h"
-
-namespace {
-
-constexpr const char* kEnemyCodeWords[] = {"HUNTERS", "CHIMERAS", "TYRANTS", "DOGS", "SHARKS",
-                                           "ZOMBIES", "YAWNS",    "SPIDERS", "BEES", "LISA"};
-
-}  // namespace
-
-const char* enemyCodeWord(EnemyCode code) {
-  if (code < 1 || code > 10) return "";
-  return kEnemyCodeWords[code - 1];
-}
 
 void writeEnemyDataBlock(std::ostream& out, const EnemyRoomTable& table) {
   out << "ENEMYRANDODATA" << kLineEnd;

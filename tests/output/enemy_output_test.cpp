@@ -1,4 +1,4 @@
-#include "enemies/enemy_output.h"
+#include "output/enemy_output.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/enemy_words.h"
 #include "enemies/enemy_assignment.h"
 #include "enemies/enemy_room_table.h"
 
