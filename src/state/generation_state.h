@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "state/c_random.h"
+#include "state/version.h"
 
 // Number of item pick-up slots; slots are numbered 0..kSlotCount-1.
 constexpr int kSlotCount = 180;
@@ -53,7 +54,7 @@ struct RunOptions {
 // Everything one run works on. main owns the only one; tests build their own.
 struct GenerationState {
   RunOptions options;
-  std::string version = "Version 0.85";
+  std::string version = std::string("Version ") + kProgramVersion;
 
   std::vector<std::string> slotNames;  // 181 after the catalogue is built
   std::vector<Zone> slotZones;         // 180 after the catalogue is built
