@@ -58,12 +58,11 @@ bool writeTemporary(const std::string& path, const std::string& contents, FileCr
     // Marked before it exists, so that Ctrl+C at any moment of its short
     // life leaves nothing behind.
     unmarkTemporaryFiles();
-    bool markedAll = markTemporaryFile(temporary);
-    for (const FileMove& each : pending) markedAll = markTemporaryFile(each.from) && markedAll;
-    if (!markedAll) {
-      reason = "too many files at once";
-      return false;
+    bool markedAll = markTemporaryFile(temporary, reason);
+    for (std::size_t k = 0; markedAll && k < pending.size(); ++k) {
+      markedAll = markTemporaryFile(pending[k].from, reason);
     }
+    if (!markedAll) return false;
     errno = 0;
     file = create(temporary);
     if (!file && errno != EEXIST) break;
@@ -140,7 +139,12 @@ bool writeOutputFiles(GenerationState& state, const std::vector<OutputFile>& nam
   for (const OutputFile& file : namedFiles) files.push_back({outputPath(state, file.name), file.contents});
   std::string error;
   const FileCreator create = state.createFile ? state.createFile : createNewFile;
-  if (writeFilesTogether(files, error, create)) return true;
+  // Another run writing the same names into this folder waits, so the
+  // folder ends with one run's whole set, never parts of two.
+  FolderLock lock = lockFolderForRenames(state.outputDirectory);
+  const bool written = writeFilesTogether(files, error, create);
+  unlockFolder(lock);
+  if (written) return true;
   *state.errors << kMessagePrefix << error << '\n' << std::flush;
   return false;
 }
