@@ -18,9 +18,10 @@
 #include "platform/marked_files.h"
 #include "platform/platform.h"
 
-// The secure random source: getrandom on Linux, arc4random_buf where the C
-// library has it (macOS and the BSDs), else the /dev/urandom device.
-#if defined(__linux__)
+// The secure random source: getrandom on Linux (and in Emscripten, which has
+// it too), arc4random_buf where the C library has it (macOS and the BSDs),
+// else the /dev/urandom device.
+#if defined(__linux__) || defined(__EMSCRIPTEN__)
 #include <sys/random.h>
 #define MANSION_RANDOM_GETRANDOM 1
 #elif defined(__APPLE__) || defined(__FreeBSD__) || defined(__OpenBSD__) || defined(__NetBSD__) || \
