@@ -176,7 +176,7 @@ bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::
   }
   unmarkTemporaryFiles();
   // The files are in place whatever happens here; should interrupts stay
-  // held, they end the program when it ends anyway, so it only says so.
+  // held, the run can only finish without them, so it says so and goes on.
   const int restored = pthread_sigmask(SIG_SETMASK, &earlierMask, nullptr);
   if (restored != 0) {
     std::cerr << "mansion-randomizer: cannot let interrupts through again after the renames: "
