@@ -60,12 +60,11 @@ bool writeTemporary(const std::string& path, const std::string& contents, FileCr
     // Marked before it exists, so that Ctrl+C at any moment of its short
     // life leaves nothing behind.
     unmarkTemporaryFiles();
-    bool markedAll = markTemporaryFile(temporary);
-    for (const FileMove& each : pending) markedAll = markTemporaryFile(each.from) && markedAll;
-    if (!markedAll) {
-      reason = "too many files at once";
-      return false;
+    bool markedAll = markTemporaryFile(temporary, reason);
+    for (std::size_t k = 0; markedAll && k < pending.size(); ++k) {
+      markedAll = markTemporaryFile(pending[k].from, reason);
     }
+    if (!markedAll) return false;
     errno = 0;
     file = create(temporary);
     if (!file && errno != EEXIST) break;
@@ -142,7 +141,12 @@ bool writeOutputFiles(const OutputSettings& settings, Reporter& reporter, const 
   for (const OutputFile& file : namedFiles) files.push_back({outputPath(settings, file.name), file.contents});
   std::string error;
   const FileCreator create = settings.createFile ? settings.createFile : createNewFile;
-  if (writeFilesTogether(files, error, create)) return true;
+  // Another run writing the same names into this folder waits, so the
+  // folder ends with one run's whole set, never parts of two.
+  FolderLock lock = lockFolderForRenames(settings.directory);
+  const bool written = writeFilesTogether(files, error, create);
+  unlockFolder(lock);
+  if (written) return true;
   reportError(reporter, kMessagePrefix + error);
   return false;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 // The list of temporary files that an interrupt removes, shared by both
-// platforms' interrupt handlers. Only the writer changes it; a handler, which
-// may run in the middle of a change (a signal, or the console's own thread),
-// reads it through markedFilePaths alone.
+// platforms' interrupt handlers. Only the writer changes it; a handler reads
+// it through markedFilePaths alone. A signal handler may run in the middle of
+// a change, which the list is built to survive; the Windows console handler
+// runs on a thread of its own and takes the same lock as the writer.
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
-#include <sys/random.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -17,8 +18,18 @@
 #include "platform/marked_files.h"
 #include "platform/platform.h"
 
-namespace {
+// The secure random source: getrandom on Linux (and in Emscripten, which has
+// it too), arc4random_buf where the C library has it (macOS and the BSDs),
+// else the /dev/urandom device.
+#if defined(__linux__) || defined(__EMSCRIPTEN__)
+#include <sys/random.h>
+#define MANSION_RANDOM_GETRANDOM 1
+#elif defined(__APPLE__) || defined(__FreeBSD__) || defined(__OpenBSD__) || defined(__NetBSD__) || \
+    defined(__DragonFly__)
+#define MANSION_RANDOM_ARC4RANDOM 1
+#endif
 
+namespace {
 
 // Ctrl+C, kill's default signal and a closed terminal.
 constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
@@ -32,27 +43,40 @@ void removeMarkedFileAndEnd(int signalNumber) {
   // What the signal did before (ending the program, normally) happens once
   // this handler returns: the signal is blocked until then.
   for (int i = 0; i < 3; ++i) {
-    if (kInterrupts[i] == signalNumber) sigaction(signalNumber, &earlierActions[i], nullptr);
+    // Should the earlier action not come back, raising the signal again
+    // would only return here: end as the signal's default would.
+    if (kInterrupts[i] == signalNumber && sigaction(signalNumber, &earlierActions[i], nullptr) != 0) {
+      _exit(128 + signalNumber);
+    }
   }
   raise(signalNumber);
   errno = savedErrno;
 }
 
-void installInterruptHandlers() {
-  static bool installed = false;
-  if (installed) return;
-  installed = true;
-  struct sigaction action {};
-  action.sa_handler = removeMarkedFileAndEnd;
-  sigemptyset(&action.sa_mask);
-  for (int signalNumber : kInterrupts) sigaddset(&action.sa_mask, signalNumber);
-  for (int i = 0; i < 3; ++i) {
-    sigaction(kInterrupts[i], nullptr, &earlierActions[i]);
-    // A program started with the signal ignored (nohup, a background job)
-    // keeps ignoring it.
-    if (earlierActions[i].sa_handler == SIG_IGN) continue;
-    sigaction(kInterrupts[i], &action, nullptr);
+// Catches the interrupts once; the outcome, and the system's reason when it
+// failed, stays for every later call.
+bool installInterruptHandlers(std::string& reason) {
+  static bool tried = false;
+  static std::string failure;
+  if (!tried) {
+    tried = true;
+    struct sigaction action {};
+    action.sa_handler = removeMarkedFileAndEnd;
+    sigemptyset(&action.sa_mask);
+    for (int signalNumber : kInterrupts) sigaddset(&action.sa_mask, signalNumber);
+    for (int i = 0; i < 3 && failure.empty(); ++i) {
+      if (sigaction(kInterrupts[i], nullptr, &earlierActions[i]) != 0) {
+        failure = std::string("cannot read the action of signal ") + std::to_string(kInterrupts[i]) + ": " +
+                  std::strerror(errno);
+      } else if (earlierActions[i].sa_handler != SIG_IGN && sigaction(kInterrupts[i], &action, nullptr) != 0) {
+        // A program started with the signal ignored (nohup, a background
+        // job) keeps ignoring it.
+        failure = std::string("cannot catch signal ") + std::to_string(kInterrupts[i]) + ": " + std::strerror(errno);
+      }
+    }
   }
+  reason = failure;
+  return failure.empty();
 }
 
 }  // namespace
@@ -105,7 +129,15 @@ bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::
   sigset_t interrupts, earlierMask;
   sigemptyset(&interrupts);
   for (int signalNumber : kInterrupts) sigaddset(&interrupts, signalNumber);
-  pthread_sigmask(SIG_BLOCK, &interrupts, &earlierMask);
+  const int blocked = pthread_sigmask(SIG_BLOCK, &interrupts, &earlierMask);
+  if (blocked != 0) {
+    // Renames that Ctrl+C could stop half way are not begun.
+    reason = std::string("cannot hold interrupts during the renames: ") + std::strerror(blocked);
+    failed = 0;
+    for (const FileMove& move : moves) unlink(move.from.c_str());
+    unmarkTemporaryFiles();
+    return false;
+  }
   // The child only makes system calls on names made beforehand; a file it
   // did not move (it failed, or was killed too) still exists, and is moved
   // here, or gives the reason it cannot be.
@@ -143,8 +175,41 @@ bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::
     close(descriptor);
   }
   unmarkTemporaryFiles();
-  pthread_sigmask(SIG_SETMASK, &earlierMask, nullptr);
+  // The files are in place whatever happens here; should interrupts stay
+  // held, the run can only finish without them, so it says so and goes on.
+  const int restored = pthread_sigmask(SIG_SETMASK, &earlierMask, nullptr);
+  if (restored != 0) {
+    std::cerr << "mansion-randomizer: cannot let interrupts through again after the renames: "
+              << std::strerror(restored) << std::endl;
+  }
   return moved;
+}
+
+FolderLock lockFolderForRenames(const std::string& folder) {
+  FolderLock lock;
+  // A folder that cannot be opened gets no lock; writing into it then says
+  // what is wrong with it.
+  const int descriptor = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return lock;
+  // flock rather than fcntl: the rename child inherits the lock with the
+  // descriptor, so killing the program cannot free it before the renames end.
+  int locked = 0;
+  while ((locked = flock(descriptor, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  if (locked != 0) {
+    // A file system without locks (some network folders): the renames go on
+    // unserialised, as they always did there.
+    close(descriptor);
+    return lock;
+  }
+  lock.handle = descriptor;
+  return lock;
+}
+
+void unlockFolder(FolderLock& lock) {
+  // Closing frees the lock; there is nothing to report if it fails.
+  if (lock.handle >= 0) close(static_cast<int>(lock.handle));
+  lock.handle = -1;
 }
 
 std::FILE* createNewFile(const std::string& path) { return std::fopen(path.c_str(), "wbx"); }
@@ -186,15 +251,18 @@ bool flushToDisk(std::FILE* file, std::string& reason) {
   return false;
 }
 
-bool markTemporaryFile(const std::string& path) {
-  installInterruptHandlers();
-  return addMarkedFile(path);
+bool markTemporaryFile(const std::string& path, std::string& reason) {
+  if (!installInterruptHandlers(reason)) return false;
+  if (addMarkedFile(path)) return true;
+  reason = "too many files at once";
+  return false;
 }
 
 void unmarkTemporaryFiles() { clearMarkedFiles(); }
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(getpid()); }
 
+#if defined(MANSION_RANDOM_GETRANDOM)
 bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason) {
   auto* bytes = static_cast<unsigned char*>(buffer);
   while (size > 0) {
@@ -210,6 +278,38 @@ bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason) {
   }
   return true;
 }
+#elif defined(MANSION_RANDOM_ARC4RANDOM)
+bool secureRandomBytes(void* buffer, std::size_t size, std::string&) {
+  // The C library's generator, seeded by the kernel; it cannot fail.
+  arc4random_buf(buffer, size);
+  return true;
+}
+#else
+bool secureRandomBytes(void* buffer, std::size_t size, std::string& reason) {
+  const int device = open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+  if (device < 0) {
+    reason = std::string("cannot open /dev/urandom: ") + std::strerror(errno);
+    return false;
+  }
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  while (size > 0) {
+    const ssize_t got = read(device, bytes, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      // A device that ends gives no more randomness.
+      reason = std::string("cannot read /dev/urandom: ") + std::strerror(got == 0 ? EIO : errno);
+      break;
+    }
+    bytes += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  if (close(device) != 0 && size == 0) {
+    reason = std::string("cannot close /dev/urandom: ") + std::strerror(errno);
+    return false;
+  }
+  return size == 0;
+}
+#endif
 
 bool processExists(unsigned long processId) {
   const auto id = static_cast<pid_t>(processId);

@@ -22,15 +22,21 @@ namespace {
 // Set while one run's files are renamed; the handler waits for the renames.
 std::atomic<bool> interruptsHeld{false};
 
+// The console's handler runs on a thread of its own, so it could read the
+// list of marked files while the writer changes it: both take this lock.
+SRWLOCK markedFilesLock = SRWLOCK_INIT;
+
 BOOL WINAPI removeMarkedFile(DWORD) {
   // A few renames take milliseconds; the system allows a closing console
   // seconds before it ends the program.
   for (int waited = 0; interruptsHeld.load() && waited < 2000; waited += 10) Sleep(10);
   // The writer's handle allows the removal (see createNewFile); each name
   // goes at once or when the ending process closes the handle.
+  AcquireSRWLockExclusive(&markedFilesLock);
   if (const char* const* paths = markedFilePaths()) {
     for (; *paths; ++paths) DeleteFileA(*paths);
   }
+  // Held on: the writer must not start another file while the program ends.
   return FALSE;  // the next handler, at last the system's, ends the program
 }
 
@@ -228,13 +234,68 @@ bool flushToDisk(std::FILE* file, std::string& reason) {
   return false;
 }
 
-bool markTemporaryFile(const std::string& path) {
-  static const bool installed = SetConsoleCtrlHandler(removeMarkedFile, TRUE) != 0;
-  static_cast<void>(installed);
-  return addMarkedFile(path);
+bool markTemporaryFile(const std::string& path, std::string& reason) {
+  static const DWORD installFailure = SetConsoleCtrlHandler(removeMarkedFile, TRUE) ? 0 : GetLastError();
+  if (installFailure != 0) {
+    reason = "cannot catch Ctrl+C: " + systemMessage(installFailure);
+    return false;
+  }
+  AcquireSRWLockExclusive(&markedFilesLock);
+  const bool added = addMarkedFile(path);
+  ReleaseSRWLockExclusive(&markedFilesLock);
+  if (!added) reason = "too many files at once";
+  return added;
 }
 
-void unmarkTemporaryFiles() { clearMarkedFiles(); }
+void unmarkTemporaryFiles() {
+  // The lock's calls change neither errno nor the last error code.
+  AcquireSRWLockExclusive(&markedFilesLock);
+  clearMarkedFiles();
+  ReleaseSRWLockExclusive(&markedFilesLock);
+}
+
+FolderLock lockFolderForRenames(const std::string& folder) {
+  FolderLock lock;
+  // A named mutex stands for the folder: a lock on the folder itself is not
+  // possible here, and a lock file would be left in the player's folder. The
+  // volume's serial number and the folder's index name it whatever path
+  // leads to it.
+  const HANDLE directory =
+      CreateFileA(folder.empty() ? "." : folder.c_str(), FILE_READ_ATTRIBUTES,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  // A folder that cannot be opened gets no lock; writing into it then says
+  // what is wrong with it.
+  if (directory == INVALID_HANDLE_VALUE) return lock;
+  BY_HANDLE_FILE_INFORMATION information;
+  const bool known = GetFileInformationByHandle(directory, &information) != 0;
+  CloseHandle(directory);
+  if (!known) return lock;
+  char name[80];
+  std::snprintf(name, sizeof name, "Global\\mansion-randomizer-renames-%08lx-%08lx%08lx",
+                static_cast<unsigned long>(information.dwVolumeSerialNumber),
+                static_cast<unsigned long>(information.nFileIndexHigh),
+                static_cast<unsigned long>(information.nFileIndexLow));
+  const HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+  if (!mutex) return lock;
+  // WAIT_ABANDONED: a run holding it ended mid-way; its renames are over.
+  const DWORD waited = WaitForSingleObject(mutex, INFINITE);
+  if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+    CloseHandle(mutex);
+    return lock;
+  }
+  lock.handle = reinterpret_cast<std::intptr_t>(mutex);
+  return lock;
+}
+
+void unlockFolder(FolderLock& lock) {
+  if (lock.handle == -1) return;
+  const HANDLE mutex = reinterpret_cast<HANDLE>(lock.handle);
+  // Closing frees an owned mutex too, as abandoned; there is nothing to report.
+  ReleaseMutex(mutex);
+  CloseHandle(mutex);
+  lock.handle = -1;
+}
 
 unsigned long currentProcessId() { return static_cast<unsigned long>(GetCurrentProcessId()); }
 

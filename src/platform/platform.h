@@ -4,6 +4,7 @@
 // build picks platform-win32.cpp or platform-posix.cpp.
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -43,6 +44,23 @@ struct FileMove {
 // cut can. Stops at the first failure: sets `failed` to its index and
 // `reason`, removes the files not moved and returns false.
 bool replaceFiles(const std::vector<FileMove>& moves, std::size_t& failed, std::string& reason);
+// A lock on one folder's renames, held from lockFolderForRenames until
+// unlockFolder; `handle` is the system's, -1 when no lock is held.
+struct FolderLock {
+  std::intptr_t handle = -1;
+};
+
+// Waits until no other run of the program on this machine puts files in place
+// in `folder` (empty: the current folder), then holds that lock, so that two
+// runs' sets never mix. The rename helper process holds it too, until its
+// renames end. A folder that cannot be opened, or a file system without
+// locks, gives a lock that holds nothing: writing goes on as without one.
+FolderLock lockFolderForRenames(const std::string& folder);
+
+// Frees the lock of lockFolderForRenames (for the helper process too, once it
+// has ended); a lock that holds nothing is left as it is.
+void unlockFolder(FolderLock& lock);
+
 // Creates the file `path`, which must not exist yet, and opens it for binary
 // writing; nullptr with errno set when it exists or cannot be made. An
 // existing file is never opened, let alone truncated. The file may be removed
@@ -64,8 +82,9 @@ bool flushToDisk(std::FILE* file, std::string& reason);
 // about to create and fill: an interrupt (Ctrl+C, closing the console, a
 // request to end the program) removes them all before the program ends the
 // way it would have anyway. The first call installs the handlers; interrupts
-// still end the program at once. False, with nothing marked, when full.
-bool markTemporaryFile(const std::string& path);
+// still end the program at once. False, with nothing marked and `reason`
+// set, when the list is full or the handlers cannot be installed.
+bool markTemporaryFile(const std::string& path, std::string& reason);
 constexpr int kMaxMarkedFiles = 8;
 
 // Forgets every marked temporary file once they are renamed or removed;

@@ -7,6 +7,7 @@
 
 #include "state/c_random.h"
 #include "state/reporter.h"
+#include "state/version.h"
 
 // Number of item pick-up slots; slots are numbered 0..kSlotCount-1.
 constexpr int kSlotCount = 180;
@@ -51,7 +52,7 @@ struct RunOptions {
 // main owns the only one; tests build their own.
 struct GenerationState {
   RunOptions options;
-  std::string version = "Version 0.85";
+  std::string version = std::string("Version ") + kProgramVersion;
 
   std::vector<std::string> slotNames;  // 181 after the catalogue is built
   std::vector<Zone> slotZones;         // 180 after the catalogue is built

@@ -64,8 +64,13 @@ TEST(CommandLineTest, OptionsThatReplaceTheMenu) {
 TEST(CommandLineTest, PartialMenuOptionsSayWhatIsMissing) {
   EXPECT_EQ(parse({"--character", "jill"}).error, "missing --difficulty: both are needed to run without the menu");
   EXPECT_EQ(parse({"--difficulty", "hard"}).error, "missing --character: both are needed to run without the menu");
+  // The menu has these switches too, so alone they say so.
   EXPECT_EQ(parse({"--enemies"}).error,
-            "missing --character and --difficulty: both are needed to run without the menu");
+            "missing --character and --difficulty: --enemies needs both (or leave it out and switch it on in the "
+            "menu)");
+  EXPECT_EQ(parse({"--modifier", "2", "--enemies"}).error,
+            "missing --character and --difficulty: --modifier needs both (or leave it out and switch it on in the "
+            "menu)");
   EXPECT_FALSE(parse({"--modifier", "2", "--character", "chris"}).ok);
 }
 
@@ -81,6 +86,8 @@ TEST(CommandLineTest, BadArguments) {
       {{"--enemies=yes"}, "option --enemies takes no value"},
       {{"--seed"}, "option --seed needs a value"},
       {{"--character", "chris", "--difficulty"}, "option --difficulty needs a value"},
+      {{"--output-dir"}, "option --output-dir needs a value"},
+      {{"--key-route=yes"}, "option --key-route takes no value"},
       {{"--seed", "4294967296"}, "invalid seed '4294967296': expected a whole number from 0 to 4294967295"},
       {{"--seed", "-1"}, "invalid seed '-1': expected a whole number from 0 to 4294967295"},
       {{"--seed", "12abc"}, "invalid seed '12abc': expected a whole number from 0 to 4294967295"},
@@ -134,6 +141,10 @@ TEST(CommandLineTest, HelpAndVersionNeedNothingElse) {
                              "--modifier 1,3", "--output-dir runs/race1", "--threads N", "--race", "--spoiler-json"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
   }
+  // The example writing into a race's folder makes a race.
+  const size_t raceFolder = usage.find("--output-dir runs/race1");
+  const size_t lineStart = usage.rfind('\n', raceFolder) + 1;
+  EXPECT_NE(usage.substr(lineStart, raceFolder - lineStart).find("--race "), std::string::npos);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // How replacing an output file behaves on POSIX systems, where rename()
 // alone would neither respect a read-only file nor disturb an open reader.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
 #include "platform/platform.h"
 #include "output/text_file.h"
@@ -110,6 +113,42 @@ TEST(PlatformPosixTest, InterruptedWriteLeavesNoTemporaryFileAndEndsTheProgram) 
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"ItemListJillHard.txt"}));
     EXPECT_EQ(readFile(target), "earlier\r\n");
   }
+}
+
+// Whether another open of `folder` could take its rename lock at once.
+bool folderLockIsFree(const fs::path& folder) {
+  const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool free = descriptor >= 0 && flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+  if (descriptor >= 0) close(descriptor);
+  return free;
+}
+
+fs::path lockedFolder;
+bool heldWhileWriting = false;
+
+std::FILE* createAndLookAtTheLock(const std::string& path) {
+  heldWhileWriting = !folderLockIsFree(lockedFolder);
+  return createNewFile(path);
+}
+
+// Two runs writing the same names into one folder take turns, so the folder
+// never holds parts of both runs' sets.
+TEST(PlatformPosixTest, ARunHoldsItsFolderWhileItPutsItsFilesInPlace) {
+  TempFolder folder;
+  FolderLock lock = lockFolderForRenames(folder.path.string());
+  EXPECT_FALSE(folderLockIsFree(folder.path));
+  unlockFolder(lock);
+  EXPECT_TRUE(folderLockIsFree(folder.path));
+
+  std::ostringstream console, errors;
+  Reporter reporter(console, errors);
+  OutputSettings settings;
+  settings.directory = folder.path.string();
+  settings.createFile = createAndLookAtTheLock;
+  lockedFolder = folder.path;
+  ASSERT_TRUE(writeOutputFiles(settings, reporter, {{"ItemListJillHard.txt", "new\r\n"}})) << errors.str();
+  EXPECT_TRUE(heldWhileWriting);
+  EXPECT_TRUE(folderLockIsFree(folder.path));
 }
 
 }  // namespace
