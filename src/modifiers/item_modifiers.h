@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "state/generation_state.h"
+#include "state/reporter.h"
 
 // Healing items, swapped for junk by modifier 1.
 constexpr const char* kHealthItemNames[] = {

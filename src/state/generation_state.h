@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "state/c_random.h"
-#include "state/reporter.h"
 
 // Number of item pick-up slots; slots are numbered 0..kSlotCount-1.
 constexpr int kSlotCount = 180;
