@@ -62,7 +62,7 @@ void BM_CandidateLiteral(benchmark::State& bench) {
   ReferenceRandom random(kCandidateSeed);
   for (auto _ : bench) {
     referenceShufflePlacement(state, random);
-    referenceValidatePlacement(state);
+    referenceValidatePlacement(state, nullConsole);
     state.placementValid = false;
   }
   countCandidates(bench, state.attemptCount);

@@ -2,6 +2,7 @@
 
 #include "state/c_random.h"
 #include "state/generation_state.h"
+#include "state/reporter.h"
 
 // Tyrants, yawns and Lisa: each goes to exactly one room per run.
 constexpr bool isOnceOnlyEnemyCode(EnemyCode code) { return code == 3 || code == 7 || code == 10; }

@@ -6,6 +6,7 @@
 
 #include "placement/generation.h"
 #include "state/generation_state.h"
+#include "state/reporter.h"
 
 // What a check of an item list file is asked to do.
 struct CheckRequest {

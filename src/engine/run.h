@@ -8,6 +8,7 @@
 #include "placement/generation.h"
 #include "placement/parallel_search.h"
 #include "state/generation_state.h"
+#include "state/reporter.h"
 
 // Exit statuses of the program.
 constexpr int kExitSuccess = 0;

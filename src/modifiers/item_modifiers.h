@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "state/generation_state.h"
+#include "state/reporter.h"
 
 // Prints the announcement of each switched-on modifier 1..5, then rewrites
 // state.placement slot by slot by item class (display names in

@@ -8,6 +8,7 @@
 #include "placement/candidate_search.h"
 #include "placement/parallel_search.h"
 #include "state/generation_state.h"
+#include "state/reporter.h"
 
 // How the search for a placement is carried out; every setting gives the
 // same result.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "state/generation_state.h"
+#include "state/reporter.h"
 
 // Checks the candidate placement: no key item in a zone it locks itself, and no
 // chain of needed key items that comes back to itself. On success prints the

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "state/c_random.h"
-#include "state/reporter.h"
 #include "state/version.h"
 
 // Number of item pick-up slots; slots are numbered 0..kSlotCount-1.

@@ -14,7 +14,7 @@ struct Reporter {
 
   // Reports to standard output and standard error.
   Reporter();
-  // Reports to `console` and `errors`.
+  // Reports to the two streams given.
   Reporter(std::ostream& consoleStream, std::ostream& errorStream);
 };
 
