@@ -5,6 +5,7 @@
 #include <set>
 #include <utility>
 
+#include "placement/search_kernel_common.h"
 #include "placement/shuffle.h"
 
 namespace {
@@ -23,21 +24,6 @@ inline int lowestBit(uint64_t mask) {
   for (; (mask & 1) == 0; mask >>= 1) ++index;
   return index;
 #endif
-}
-
-// remainderFactor of every pool size, indexed by the size.
-constexpr std::array<uint64_t, kSlotCount + 1> makePoolSizeFactors() {
-  std::array<uint64_t, kSlotCount + 1> factors{};
-  for (uint32_t size = 1; size <= kSlotCount; ++size) factors[size] = remainderFactor(size);
-  return factors;
-}
-constexpr std::array<uint64_t, kSlotCount + 1> kPoolSizeFactors = makePoolSizeFactors();
-
-// The pool index that draw `slot` takes: rand() % pool size, where rand() is
-// the generator word shifted right by one and the pool shrinks by one a draw.
-inline uint8_t drawIndex(const uint32_t* words, int slot) {
-  const uint32_t size = static_cast<uint32_t>(kSlotCount - slot);
-  return static_cast<uint8_t>(remainderByFactor(words[slot] >> 1, size, kPoolSizeFactors[size]));
 }
 
 // The chain check: followKeyChain fails from some item exactly when the graph
@@ -86,7 +72,7 @@ void drawCandidate(const SearchTables& tables, const uint32_t* words, Candidate&
   uint8_t pool[kSlotCount];
   for (int i = 0; i < kSlotCount; ++i) pool[i] = static_cast<uint8_t>(i);
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    const uint8_t index = drawIndex(words, slot);
+    const uint8_t index = scalarIndex(words, slot);
     const uint8_t item = pool[index];
     std::memmove(pool + index, pool + index + 1, kSlotCount - slot - 1 - index);
     candidate.itemIn[slot] = item;
