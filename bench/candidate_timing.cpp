@@ -8,11 +8,12 @@
 //
 //   MANSION_KERNEL=portable ./build-bench/bench/candidate_timing chris hard
 //
-// and for WebAssembly, from the source folder (flags as the page's build):
+// and for WebAssembly, from the source folder (flags as the page's build;
+// of the search's loops, the web build's alone):
 //
 //   em++ -std=c++17 -O3 -msimd128 -Isrc -sENVIRONMENT=node -sSINGLE_FILE -sALLOW_MEMORY_GROWTH
-//     bench/candidate_timing.cpp src/state/*.cpp src/catalogue/*.cpp src/placement/*.cpp
-//     -o build-bench/candidate_timing.js
+//     bench/candidate_timing.cpp src/state/*.cpp src/catalogue/*.cpp src/placement/[!s]*.cpp src/placement/shuffle.cpp
+//     src/placement/search_kernel.cpp src/placement/search_kernel-wasm.cpp -o build-bench/candidate_timing.js
 //   node build-bench/candidate_timing.js chris hard
 
 #include <ctime>

@@ -153,6 +153,130 @@
       return searcher;
     }
 
+    // Loads the engine and waits for `workerCount` workers; null when the run
+    // was stopped meanwhile (isStopped()) or the engine could not be loaded,
+    // which is reported.
+    async function prepareRun(workerCount, isStopped) {
+      let mansion;
+      try {
+        mansion = await loadEngine();
+      } catch (error) {
+        if (isStopped()) return null;
+        current = null;
+        onMessage({ type: 'failed', text: `The generator could not be loaded: ${error}` });
+        return null;
+      }
+      if (isStopped()) return null;
+      setWorkerCount(workerCount);
+      const slots = workers.slice();
+      // A worker that failed after it was ready (while idle) counts as failed.
+      const started = (await Promise.all(slots.map((slot) => slot.ready))).map((ready, i) => ready && !slots[i].failure);
+      if (isStopped()) return null;
+      return { mansion, slots, started };
+    }
+
+    // The run in the engine (its handle) and its searchers, with the tasks in
+    // flight; end() leaves it, fail() and stop() take the workers with it.
+    function activeRun(mansion) {
+      const state = { mansion, handle: 0, searchers: [], inFlight: 0, startedAt: 0, taskBytes: 0 };
+      state.end = () => {
+        for (const searcher of state.searchers) searcher.end();
+        if (state.handle) mansion._webEndRun(state.handle);
+        state.handle = 0;
+        current = null;
+      };
+      // A worker that stops takes the run with it; the next run starts afresh.
+      state.fail = (text) => {
+        if (current !== state) return;
+        state.end();
+        stopWorkers();
+        onMessage({ type: 'failed', text });
+      };
+      state.stop = () => {
+        state.end();
+        stopWorkers();
+      };
+      return state;
+    }
+
+    // Begins the run in the engine (its generating and seed lines); returns
+    // the options the searchers start with.
+    function beginEngineRun(state, options) {
+      const mansion = state.mansion;
+      const runOptions = {
+        chris: options.chris ? 1 : 0,
+        hard: options.hard ? 1 : 0,
+        enemies: options.enemies ? 1 : 0,
+        modifiers: modifierMask(mansion, options.modifiers),
+      };
+      // A race's seed comes from the browser's secure random source, never
+      // the clock, and is shown nowhere.
+      const seed = options.race ? crypto.getRandomValues(new Uint32Array(1))[0] : options.seed >>> 0;
+      state.handle = mansion._webBeginRun(options.hasSeed || options.race ? 1 : 0, seed, runOptions.chris,
+        runOptions.hard, runOptions.enemies, runOptions.modifiers, options.race ? 1 : 0);
+      runOptions.seed = mansion._webRunSeed(state.handle) >>> 0;
+      state.taskBytes = mansion._webTaskBytes();
+      return runOptions;
+    }
+
+    // Finishes the run in the engine (modifiers, files) and hands over its files.
+    function finishRun(state) {
+      const mansion = state.mansion;
+      const status = mansion._webFinishRun(state.handle);
+      const files = status === 0 ? readRunFiles(mansion.FS) : [];
+      const elapsedMs = performance.now() - state.startedAt;
+      state.end();
+      onMessage({ type: 'done', status, files, elapsedMs });
+    }
+
+    // Hands the searcher the run's next task; false when none is left.
+    function feed(state, searcher) {
+      const mansion = state.mansion;
+      const task = mansion._webTakeTask(state.handle);
+      if (!task) return false;
+      state.inFlight += 1;
+      searcher.search(mansion.HEAPU8.slice(task, task + state.taskBytes));
+      return true;
+    }
+
+    // Records a searcher's result in the run, gives the searcher the next
+    // task, and finishes the run once no task is in flight.
+    function takeResult(state, searcher, bytes) {
+      if (current !== state) return;
+      try {
+        state.inFlight -= 1;
+        state.mansion.HEAPU8.set(bytes, state.mansion._webResultBuffer(state.handle));
+        state.mansion._webRecordResult(state.handle);
+        feed(state, searcher);
+        if (state.inFlight === 0) finishRun(state);
+      } catch (error) {
+        state.fail(`The generator stopped: ${error}`);
+      }
+    }
+
+    // Says how many of the workers asked for could be started, when not all.
+    function noteFailures(failures, working, workerCount) {
+      if (failures.length === 0) return;
+      const reason = failures[0].failure;
+      onMessage({
+        type: 'note',
+        text: working.length > 0
+          ? `Only ${working.length} of ${workerCount} workers could be started (${reason}); the search uses those.`
+          : `No worker could be started (${reason}); the search runs on the page itself, which may respond ` +
+            'slowly until it ends.',
+      });
+    }
+
+    // Starts the searchers (the page itself when no worker started) and
+    // hands each its first tasks.
+    function startSearchers(state, runOptions) {
+      for (const searcher of state.searchers) searcher.start(runOptions);
+      for (let round = 0; round < kTasksPerSearcher; round += 1) {
+        for (const searcher of state.searchers) feed(state, searcher);
+      }
+      if (state.inFlight === 0) finishRun(state);
+    }
+
     async function run(options, workerCount) {
       if (current) return;
       let stopped = false;
@@ -162,113 +286,26 @@
           stopWorkers();
         },
       };
-      let mansion;
-      try {
-        mansion = await loadEngine();
-      } catch (error) {
-        if (stopped) return;
-        current = null;
-        onMessage({ type: 'failed', text: `The generator could not be loaded: ${error}` });
-        return;
-      }
-      if (stopped) return;
-      setWorkerCount(workerCount);
-      const slots = workers.slice();
-      // A worker that failed after it was ready (while idle) counts as failed.
-      const started = (await Promise.all(slots.map((slot) => slot.ready))).map((ready, i) => ready && !slots[i].failure);
-      if (stopped) return;
-
-      let handle = 0;
-      let searchers = [];
-      let inFlight = 0;
-      const end = () => {
-        for (const searcher of searchers) searcher.end();
-        if (handle) mansion._webEndRun(handle);
-        handle = 0;
-        current = null;
-      };
-      // A worker that stops takes the run with it; the next run starts afresh.
-      const fail = (text) => {
-        if (current !== thisRun) return;
-        end();
-        stopWorkers();
-        onMessage({ type: 'failed', text });
-      };
-      const thisRun = {
-        stop() {
-          end();
-          stopWorkers();
-        },
-      };
-      current = thisRun;
+      const prepared = await prepareRun(workerCount, () => stopped);
+      if (!prepared) return;
+      const { mansion, slots, started } = prepared;
+      const state = activeRun(mansion);
+      current = state;
 
       const working = slots.filter((slot, i) => started[i]);
       const failures = slots.filter((slot, i) => !started[i]);
       for (const slot of failures) endWorker(slot);
       workers = working;
-      const startedAt = performance.now();
+      state.startedAt = performance.now();
       try {
-        const runOptions = {
-          chris: options.chris ? 1 : 0,
-          hard: options.hard ? 1 : 0,
-          enemies: options.enemies ? 1 : 0,
-          modifiers: modifierMask(mansion, options.modifiers),
-        };
-        // A race's seed comes from the browser's secure random source, never
-        // the clock, and is shown nowhere.
-        const seed = options.race ? crypto.getRandomValues(new Uint32Array(1))[0] : options.seed >>> 0;
-        handle = mansion._webBeginRun(options.hasSeed || options.race ? 1 : 0, seed, runOptions.chris, runOptions.hard,
-          runOptions.enemies, runOptions.modifiers, options.race ? 1 : 0);
-        runOptions.seed = mansion._webRunSeed(handle) >>> 0;
-        const taskBytes = mansion._webTaskBytes();
-
-        const finish = () => {
-          const status = mansion._webFinishRun(handle);
-          const files = status === 0 ? readRunFiles(mansion.FS) : [];
-          const elapsedMs = performance.now() - startedAt;
-          end();
-          onMessage({ type: 'done', status, files, elapsedMs });
-        };
-        // Hands the searcher the next task; false when none is left.
-        const feed = (searcher) => {
-          const task = mansion._webTakeTask(handle);
-          if (!task) return false;
-          inFlight += 1;
-          searcher.search(mansion.HEAPU8.slice(task, task + taskBytes));
-          return true;
-        };
-        const onResult = (searcher, bytes) => {
-          if (current !== thisRun) return;
-          try {
-            inFlight -= 1;
-            mansion.HEAPU8.set(bytes, mansion._webResultBuffer(handle));
-            mansion._webRecordResult(handle);
-            feed(searcher);
-            if (inFlight === 0) finish();
-          } catch (error) {
-            fail(`The generator stopped: ${error}`);
-          }
-        };
-
-        searchers = working.map((slot) => workerSearcher(slot, onResult, fail));
-        if (failures.length > 0) {
-          const reason = failures[0].failure;
-          onMessage({
-            type: 'note',
-            text: working.length > 0
-              ? `Only ${working.length} of ${workerCount} workers could be started (${reason}); the search uses those.`
-              : `No worker could be started (${reason}); the search runs on the page itself, which may respond ` +
-                'slowly until it ends.',
-          });
-        }
-        if (searchers.length === 0) searchers.push(pageSearcher(mansion, onResult));
-        for (const searcher of searchers) searcher.start(runOptions);
-        for (let round = 0; round < kTasksPerSearcher; round += 1) {
-          for (const searcher of searchers) feed(searcher);
-        }
-        if (inFlight === 0) finish();
+        const runOptions = beginEngineRun(state, options);
+        const onResult = (searcher, bytes) => takeResult(state, searcher, bytes);
+        state.searchers = working.map((slot) => workerSearcher(slot, onResult, state.fail));
+        noteFailures(failures, working, workerCount);
+        if (state.searchers.length === 0) state.searchers.push(pageSearcher(mansion, onResult));
+        startSearchers(state, runOptions);
       } catch (error) {
-        fail(`The generator stopped: ${error}`);
+        state.fail(`The generator stopped: ${error}`);
       }
     }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "catalogue/pins.h"
+#include "placement/search_kernel_common.h"
 
 namespace {
 
@@ -23,21 +24,6 @@ inline int lowestBit(uint64_t mask) {
   for (; (mask & 1) == 0; mask >>= 1) ++index;
   return index;
 #endif
-}
-
-// remainderFactor of every pool size, indexed by the size.
-constexpr std::array<uint64_t, kSlotCount + 1> makePoolSizeFactors() {
-  std::array<uint64_t, kSlotCount + 1> factors{};
-  for (uint32_t size = 1; size <= kSlotCount; ++size) factors[size] = remainderFactor(size);
-  return factors;
-}
-constexpr std::array<uint64_t, kSlotCount + 1> kPoolSizeFactors = makePoolSizeFactors();
-
-// The pool index that draw `slot` takes: rand() % pool size, where rand() is
-// the generator word shifted right by one and the pool shrinks by one a draw.
-inline uint8_t drawIndex(const uint32_t* words, int slot) {
-  const uint32_t size = static_cast<uint32_t>(kSlotCount - slot);
-  return static_cast<uint8_t>(remainderByFactor(words[slot] >> 1, size, kPoolSizeFactors[size]));
 }
 
 // The chain check: followKeyChain fails from some item exactly when the graph
@@ -86,7 +72,7 @@ void drawCandidate(const SearchTables& tables, const uint32_t* words, Candidate&
   uint8_t pool[kSlotCount];
   for (int i = 0; i < kSlotCount; ++i) pool[i] = static_cast<uint8_t>(i);
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    const uint8_t index = drawIndex(words, slot);
+    const uint8_t index = scalarIndex(words, slot);
     const uint8_t item = pool[index];
     std::memmove(pool + index, pool + index + 1, kSlotCount - slot - 1 - index);
     candidate.itemIn[slot] = item;
@@ -162,22 +148,30 @@ bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, uin
   return candidatePasses(tables, scratch);
 }
 
-}  // namespace
-
-SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel) {
-  SearchTables tables;
+// The build of the inner loops named `name`, or the fastest this processor
+// has when it is empty. The front ends refuse a name that gives no build
+// before any run.
+const SearchKernel* chosenKernel(const std::string& name) {
   const char* lacking = nullptr;
-  tables.kernel = kernel.empty() ? nullptr : searchKernelNamed(kernel.c_str(), lacking);
-  // The front ends refuse a name that gives no build before any run.
-  if (tables.kernel == nullptr) tables.kernel = &searchKernel(searchKernelCount() - 1);
+  const SearchKernel* kernel = name.empty() ? nullptr : searchKernelNamed(name.c_str(), lacking);
+  return kernel != nullptr ? kernel : &searchKernel(searchKernelCount() - 1);
+}
+
+// Each slot's zone and zone bit; false when a zone does not fit the mask.
+bool deriveSlotZones(const GenerationState& state, SearchTables& tables) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const Zone zone = state.slotZones[slot];
-    if (zone < 0 || zone >= kMaskBits) return tables;
+    if (zone < 0 || zone >= kMaskBits) return false;
     tables.slotZone[slot] = static_cast<uint8_t>(zone);
     tables.slotZoneBit[slot] = bit(zone);
   }
-  // Zones outside the mask belong to no slot, so they can never clash or be
-  // entered and are left out. Items outside the catalogue are never looked up.
+  return true;
+}
+
+// Each item's locked zones; returns the items that have any. Zones outside
+// the mask belong to no slot, so they can never clash or be entered and are
+// left out. Items outside the catalogue are never looked up.
+std::vector<SlotIndex> deriveLockedZones(const GenerationState& state, SearchTables& tables) {
   std::vector<SlotIndex> withLocks;
   for (const auto& entry : state.lockTable) {
     const int32_t item = entry.first;
@@ -187,16 +181,21 @@ SearchTables deriveSearchTables(const GenerationState& state, const std::string&
     }
     if (tables.lockedZones[item] != 0) withLocks.push_back(item);
   }
-  std::set<int32_t> keys;
+  return withLocks;
+}
+
+// The key items (those some unlock list names) into `keys`, and per zone the
+// key items needed to enter it; false when a needed item lies outside the
+// catalogue, where it has no slot to be found in, or the keys exceed the mask.
+bool deriveKeyItems(const GenerationState& state, SearchTables& tables, std::set<int32_t>& keys) {
   for (const auto& entry : state.unlockTable) {
     if (entry.first < 0 || entry.first >= kMaskBits) continue;
     for (int32_t item : entry.second) {
-      // A needed item outside the catalogue has no slot to be found in.
-      if (item < 0 || item >= kSlotCount) return tables;
+      if (item < 0 || item >= kSlotCount) return false;
       keys.insert(item);
     }
   }
-  if (keys.size() > static_cast<size_t>(kMaskBits)) return tables;
+  if (keys.size() > static_cast<size_t>(kMaskBits)) return false;
   std::array<int, kSlotCount> keyIndex{};
   for (int32_t item : keys) {
     keyIndex[item] = tables.keyCount;
@@ -206,54 +205,84 @@ SearchTables deriveSearchTables(const GenerationState& state, const std::string&
     if (entry.first < 0 || entry.first >= kMaskBits) continue;
     for (int32_t item : entry.second) tables.neededKeys[entry.first] |= bit(keyIndex[item]);
   }
+  return true;
+}
+
+// The slots the shuffle pins, in pinning order, and which slots are pinned.
+void derivePins(const GenerationState& state, SearchTables& tables) {
   tables.pinOrder = pinnedSlotOrder(state.options);
   for (SlotIndex slot : tables.pinOrder) tables.pinned[slot] = true;
+}
 
-  // First pass: the items that clash in the most unpinned slots reject the
-  // most candidates early; ties go to the lower item. A pinned item always
-  // lies in its own slot, so whether it clashes is known here once for all.
-  std::vector<std::pair<int, SlotIndex>> clashing;  // (-slots it clashes in, item)
+// Whether `item` clashes in `slot` when that slot is unpinned (a pinned
+// slot always holds its own item).
+bool clashesInUnpinned(const SearchTables& tables, SlotIndex item, int slot) {
+  return !tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0;
+}
+
+// The items of `withLocks` that can clash, as (-unpinned slots they clash
+// in, item), most first and ties to the lower item. A pinned item always lies
+// in its own slot, so whether it clashes is known here once for all.
+std::vector<std::pair<int, SlotIndex>> clashingItems(SearchTables& tables, const std::vector<SlotIndex>& withLocks) {
+  std::vector<std::pair<int, SlotIndex>> clashing;
   for (SlotIndex item : withLocks) {
     if (tables.pinned[item]) {
       if ((tables.lockedZones[item] & tables.slotZoneBit[item]) != 0) tables.pinnedItemClashes = true;
       continue;
     }
     int slots = 0;
-    for (int slot = 0; slot < kSlotCount; ++slot) {
-      if (!tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) ++slots;
-    }
+    for (int slot = 0; slot < kSlotCount; ++slot) slots += clashesInUnpinned(tables, item, slot) ? 1 : 0;
     if (slots > 0) clashing.emplace_back(-slots, item);
   }
   std::sort(clashing.begin(), clashing.end());
-  // The self-lock check looks at the same items in the same order, so that it
-  // stops early. An unpinned item that clashes in no unpinned slot never
-  // clashes: the pins leave it in an unpinned slot.
+  return clashing;
+}
+
+// First pass: the items that clash in the most unpinned slots reject the
+// most candidates early. The self-lock check looks at the same items in the
+// same order, so that it stops early. An unpinned item that clashes in no
+// unpinned slot never clashes: the pins leave it in an unpinned slot.
+void deriveClashLanes(SearchTables& tables, const std::vector<SlotIndex>& withLocks) {
+  const std::vector<std::pair<int, SlotIndex>> clashing = clashingItems(tables, withLocks);
   for (const auto& entry : clashing) tables.lockedItems.push_back(entry.second);
   std::fill(std::begin(tables.lanes.clashItems), std::end(tables.lanes.clashItems), SearchTables::kNoLane);
   for (size_t lane = 0; lane < clashing.size() && lane < SearchTables::kClashLanes; ++lane) {
     const SlotIndex item = clashing[lane].second;
     tables.lanes.clashItems[lane] = static_cast<uint8_t>(item);
     for (int slot = 0; slot < kSlotCount; ++slot) {
-      if (!tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0) {
-        tables.lanes.clashesInSlot[slot][lane] = 0xff;
-      }
+      if (clashesInUnpinned(tables, item, slot)) tables.lanes.clashesInSlot[slot][lane] = 0xff;
     }
   }
+}
 
-  // Second pass: everything the checks locate.
+// Second pass: everything the checks locate, when it fits the lanes.
+void deriveFollowLanes(SearchTables& tables, const std::set<int32_t>& keys) {
   std::set<SlotIndex> followed(tables.lockedItems.begin(), tables.lockedItems.end());
   followed.insert(keys.begin(), keys.end());
   followed.insert(tables.pinOrder.begin(), tables.pinOrder.end());
   tables.followFits = followed.size() <= static_cast<size_t>(SearchTables::kFollowLanes);
   std::fill(std::begin(tables.lanes.followedItems), std::end(tables.lanes.followedItems), SearchTables::kNoLane);
   tables.followLane.fill(SearchTables::kNoLane);
-  if (tables.followFits) {
-    uint8_t lane = 0;
-    for (SlotIndex item : followed) {
-      tables.lanes.followedItems[lane] = static_cast<uint8_t>(item);
-      tables.followLane[item] = lane++;
-    }
+  if (!tables.followFits) return;
+  uint8_t lane = 0;
+  for (SlotIndex item : followed) {
+    tables.lanes.followedItems[lane] = static_cast<uint8_t>(item);
+    tables.followLane[item] = lane++;
   }
+}
+
+}  // namespace
+
+SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel) {
+  SearchTables tables;
+  tables.kernel = chosenKernel(kernel);
+  if (!deriveSlotZones(state, tables)) return tables;
+  const std::vector<SlotIndex> withLocks = deriveLockedZones(state, tables);
+  std::set<int32_t> keys;
+  if (!deriveKeyItems(state, tables, keys)) return tables;
+  derivePins(state, tables);
+  deriveClashLanes(tables, withLocks);
+  deriveFollowLanes(tables, keys);
   tables.usable = true;
   return tables;
 }

@@ -99,18 +99,3 @@ SearchOutcome searchFrom(const SearchTables& tables, CRandom& random, int32_t ma
 // the checks need and checks from those places; only the accepted candidate
 // is drawn in full. Both passes run in tables.kernel.
 bool searchCandidates(GenerationState& state, const SearchTables& tables, int32_t maxAttempts);
-
-// rand() % divisor for 0 <= value < 2^31 and 1 <= divisor <= 255, by two
-// multiplications with factor == remainderFactor(divisor) instead of a
-// division. Exact: with F = 2^40 and factor = (F + e) / divisor, 0 <= e <
-// divisor, the masked product is below F and the final error term below 1.
-inline uint32_t remainderByFactor(uint32_t value, uint32_t divisor, uint64_t factor) {
-  constexpr uint64_t kFractionMask = (uint64_t{1} << 40) - 1;
-  const uint64_t fraction = (factor * value) & kFractionMask;
-  return static_cast<uint32_t>((fraction * divisor) >> 40);
-}
-
-// ceil(2^40 / divisor), the factor remainderByFactor needs.
-constexpr uint64_t remainderFactor(uint32_t divisor) {
-  return ((uint64_t{1} << 40) + divisor - 1) / divisor;
-}

@@ -3,9 +3,11 @@
 // The inner loops of the candidate search, compiled once per instruction set
 // (a portable build everywhere; AVX2 and AVX-512 builds, and one of the plain
 // loops MSVC gets, on x86-64 where the compiler can target them) and chosen
-// at run time from what the processor has. Only plain data crosses this
-// interface, so the builds share no inline code that could be taken from the
-// wrong one.
+// at run time from what the processor has. Each build is a file of its own,
+// search_kernel-<build>.cpp; the pieces they share are in
+// search_kernel_common.h and search_kernel_lanes.h with internal linkage.
+// Only plain data crosses this interface, so the builds share no inline code
+// that could be taken from the wrong one.
 
 #include <cstdint>
 
@@ -59,6 +61,14 @@ struct SearchKernel {
   // pool index of every draw.
   void (*followDraws)(const KernelTables& tables, const uint8_t* indices, uint8_t* drawnBy);
 };
+
+// The builds, each defined by its own file when this program has it (the
+// chooser below knows which): the plain loops, the portable ones (WebAssembly's
+// on the web, the plain loops again with MSVC), AVX2 and AVX-512.
+extern const SearchKernel kSearchKernelPlain;
+extern const SearchKernel kSearchKernelPortable;
+extern const SearchKernel kSearchKernelAvx2;
+extern const SearchKernel kSearchKernelAvx512;
 
 // The builds this processor can run, slowest first: where the AVX builds
 // exist, the plain loops of compilers without vector types (for the tests),

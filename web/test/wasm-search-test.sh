@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs the placement search's differential tests (tests/placement/
 # candidate_search_test.cpp: every verdict against the literal reference,
-# candidate by candidate) on the WebAssembly build of the search, in Node:
-# ctest runs only the native builds, and the page has loops of its own.
+# candidate by candidate; search_kernel_test.cpp: the loops' pool indices)
+# on the WebAssembly build of the search, in Node: ctest runs only the
+# native builds, and the page has loops of its own.
 # Needs em++ (Debian's emscripten) and Google Test's sources (Debian's
 # googletest, in /usr/src/googletest).
 #   bash web/test/wasm-search-test.sh
@@ -17,8 +18,14 @@ trap 'rm -rf "$work"' EXIT
 
 # The page's flags for the engine; Google Test without threads.
 flags=(-std=c++17 -O3 -msimd128 -DGTEST_HAS_PTHREAD=0 -I"$root/src" -I"$root/tests" -I"$gtest/include" -I"$gtest")
-sources=("$root"/src/state/*.cpp "$root"/src/catalogue/*.cpp "$root"/src/placement/*.cpp
-  "$root/tests/placement/candidate_search_test.cpp" "$root/tests/placement/reference_placement.cpp"
+# Of the search's loops, the web build's alone (search_kernel-wasm.cpp).
+sources=("$root"/src/state/*.cpp "$root"/src/catalogue/*.cpp)
+for source in "$root"/src/placement/*.cpp; do
+  case "$source" in */search_kernel-*.cpp) ;; *) sources+=("$source") ;; esac
+done
+sources+=("$root/src/placement/search_kernel-wasm.cpp"
+  "$root/tests/placement/candidate_search_test.cpp" "$root/tests/placement/search_kernel_test.cpp"
+  "$root/tests/placement/reference_placement.cpp"
   "$gtest/src/gtest-all.cc" "$gtest/src/gtest_main.cc")
 objects=()
 pids=()
