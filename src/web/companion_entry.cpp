@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -107,6 +108,26 @@ std::string keyItemJson(const GenerationState& state, SlotIndex item, const std:
          ",\"place\":" + jsonString(slot < 0 ? "" : slotPlace(state, slot)) + "}";
 }
 
+// The name the page shows for the item a slot holds: a key item's numbered
+// label ("Old Key 3", catalogue order), else its display name.
+struct ItemNames {
+  std::map<SlotIndex, std::string> keyLabels;
+  const GenerationState* state;
+
+  std::string of(int32_t entry) const {
+    const auto found = keyLabels.find(entry);
+    return found != keyLabels.end() ? found->second : state->slotNames.at(static_cast<std::size_t>(entry));
+  }
+};
+
+ItemNames itemNames(const GenerationState& state) {
+  ItemNames names{{}, &state};
+  const std::vector<SlotIndex> keys = keyItems(state);
+  const std::vector<std::string> labels = keyItemLabels(state, keys);
+  for (std::size_t k = 0; k < keys.size(); ++k) names.keyLabels[keys[k]] = labels[k];
+  return names;
+}
+
 }  // namespace
 
 // Checks the item list at `dataPath`, received under the file name `name`,
@@ -161,7 +182,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckItemList(const char* dataPath, con
 }
 
 // The run of the item list at `path` for the setting: its rooms in cheat
-// sheet order with each slot's original and new item and the rooms' enemies,
+// sheet order with each slot's original and new item (a key item by its
+// numbered name, and "key": its number, else -1) and the rooms' enemies,
 // its key items with their places, and its key route with the links between
 // key items and as the key route file reads. {"error"} when the file is no item list.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, int hard) {
@@ -174,11 +196,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
     return "{\"room\":" + jsonString(room) + ",\"word\":" + jsonString(enemyWordOf(state, room)) + "}";
   };
   const CompanionRooms rooms = companionRooms(state);
+  const ItemNames names = itemNames(state);
+  const auto keyOf = [&names](int32_t entry) { return names.keyLabels.count(entry) ? entry : -1; };
   const std::string roomsJson = jsonArray(rooms.rooms, [&](const CompanionRoom& room) {
     return "{\"heading\":" + jsonString(room.heading) + ",\"slots\":" + jsonArray(room.slots, [&](SlotIndex slot) {
              const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
              return "{\"original\":" + jsonString(state.slotNames.at(static_cast<std::size_t>(slot))) +
-                    ",\"item\":" + jsonString(state.slotNames.at(static_cast<std::size_t>(entry))) + "}";
+                    ",\"item\":" + jsonString(names.of(entry)) + ",\"key\":" + std::to_string(keyOf(entry)) + "}";
            }) + ",\"enemies\":" + jsonArray(room.enemyRooms, enemyJson) + "}";
   });
 
@@ -189,9 +213,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, in
   }
   for (const KeyPickup& pickup : route.outOfReach) held.push_back(pickup.item);
   std::sort(held.begin(), held.end());
-  const std::vector<std::string> labels = keyItemLabels(state, held);
   std::string keysJson = "[";
-  for (std::size_t k = 0; k < held.size(); ++k) keysJson += (k ? "," : "") + keyItemJson(state, held[k], labels[k]);
+  for (std::size_t k = 0; k < held.size(); ++k) keysJson += (k ? "," : "") + keyItemJson(state, held[k], names.of(held[k]));
   keysJson += "]";
   const auto itemNumber = [](const KeyPickup& pickup) { return std::to_string(pickup.item); };
   const std::string routeJson =
@@ -229,16 +252,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webReachableKeys(const char* path, int chr
 }
 
 // The slots of the run at `path` whose item's name contains `text` (any
-// case), each as "ITEM in ROOM: SLOT": {"lines": [...]}.
+// case), each as "ITEM in ROOM: SLOT" with key items numbered: {"lines": [...]}.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webFindItem(const char* path, int chris, int hard, const char* text) {
   GenerationState state;
   std::ostringstream discarded;
   std::string error;
   if (!openRun(state, discarded, path, chris, hard, error)) return handOver(errorJson(error));
   std::vector<std::string> lines;
+  const ItemNames names = itemNames(state);
   for (SlotIndex slot : slotsWithItemNamed(state, text)) {
-    const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
-    lines.push_back(state.slotNames.at(static_cast<std::size_t>(entry)) + " in " + slotPlace(state, slot));
+    lines.push_back(names.of(state.placement.at(static_cast<std::size_t>(slot))) + " in " + slotPlace(state, slot));
   }
   return handOver("{\"lines\":" + jsonArray(lines, jsonString) + "}");
 }
