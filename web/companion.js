@@ -161,6 +161,8 @@
   function clear() {
     current = null;
     latest.view = 0; // a run still being read is not shown
+    latest.check = 0; // nor the verdict on a file checked before this run
+    checkVerdict.textContent = '';
     play.hidden = true;
     trackerBoxes.replaceChildren();
     reachableList.replaceChildren();
