@@ -153,7 +153,10 @@
     foundList.replaceChildren();
     showRooms();
     showSpoilers(false);
-    keyRoute.textContent = routeText(view);
+    // A line each, so a long one wraps under its own start on a phone; the
+    // text read or copied stays the key route file's.
+    keyRoute.replaceChildren(...routeText(view).split(/(?<=\r\n)/).map((line) =>
+      element('span', line, { class: line.startsWith('\t') ? 'route-line pickup' : 'route-line' })));
     keyRouteBox.hidden = false;
     drawPicture();
     play.hidden = false;
@@ -372,6 +375,15 @@
     return node;
   }
 
+  // The links without those another path implies: when A opens B's zone and
+  // B opens C's, A's own arrow to C adds nothing but a crossing line.
+  function directLinks(links) {
+    const openers = new Map();
+    for (const [from, to] of links) openers.set(to, (openers.get(to) || new Set()).add(from));
+    const opens = (from, to) => openers.get(to)?.has(from) ?? false;
+    return links.filter(([from, to]) => ![...openers.get(to)].some((middle) => middle !== from && opens(from, middle) && !opens(middle, from)));
+  }
+
   // One band per step (and one for key items out of reach), its key items'
   // boxes in rows as wide as the companion, and an arrow from each key item to
   // those whose zones it opens. Opened items lie in later bands, so the
@@ -415,7 +427,7 @@
         title.text));
     }
     const lines = svgElement('g', { stroke: '#8a6d3b', 'stroke-width': 1.4, fill: 'none', 'stroke-opacity': 0.75 });
-    for (const [from, to] of route.links) {
+    for (const [from, to] of directLinks(route.links)) {
       const a = where.get(from);
       const b = where.get(to);
       if (!a || !b) continue;
