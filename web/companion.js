@@ -206,7 +206,7 @@
     saveTicks(current.storageKey, current.ticked);
     for (const box of trackerBoxes.querySelectorAll('input')) box.checked = current.ticked.has(Number(box.value));
     for (const button of roomsBox.querySelectorAll('button.got')) {
-      button.setAttribute('aria-pressed', String(current.ticked.has(Number(button.dataset.item))));
+      button.setAttribute('aria-pressed', String(current.ticked.has(button.keyItem)));
     }
     updateReachable();
   }
@@ -296,27 +296,28 @@
     rooms.forEach((room, index) => roomsBox.append(roomTable(room, index)));
   }
 
+  // Ticks the key item `key` found in a revealed room; made on revealing,
+  // so that the page's markup tells no unrevealed slot's item.
+  function gotButton(key, label) {
+    const got = element('button', 'Got it', { type: 'button', class: 'got', 'aria-label': `Got ${label}`,
+      'aria-pressed': String(current.ticked.has(key)) });
+    got.keyItem = key;
+    got.addEventListener('click', () => setTicked(key, got.getAttribute('aria-pressed') !== 'true'));
+    return got;
+  }
+
   function roomTable(room, index) {
     const id = `room-${index}`;
     const box = element('div', undefined, { class: 'room' });
     const table = element('table', undefined, { id, 'aria-labelledby': `${id}-name` });
     const secrets = [];
-    const gotButtons = [];
+    const keySlots = [];
     const row = (label, secret, key = -1) => {
       const cell = element('td', 'hidden', { class: 'secret' });
       secrets.push([cell, secret]);
       const tr = element('tr');
       tr.append(element('th', label, { scope: 'row' }), cell);
-      if (key >= 0) {
-        // Ticks this very key item, shown only once the room is revealed so
-        // that it names no other key item's place.
-        const got = element('button', 'Got it', { type: 'button', class: 'got', 'aria-label': `Got ${secret}`,
-          'data-item': String(key), 'aria-pressed': String(current.ticked.has(key)) });
-        got.hidden = true;
-        got.addEventListener('click', () => setTicked(key, got.getAttribute('aria-pressed') !== 'true'));
-        gotButtons.push(got);
-        cell.append(' ', got);
-      }
+      if (key >= 0) keySlots.push([cell, key, secret]);
       table.append(tr);
     };
     for (const slot of room.slots) row(slot.original, slot.item, slot.key);
@@ -338,7 +339,10 @@
         cell.firstChild.textContent = shown ? secret : 'hidden';
         cell.classList.toggle('shown', shown);
       }
-      for (const got of gotButtons) got.hidden = !shown;
+      for (const [cell, key, secret] of keySlots) {
+        cell.querySelector('button')?.remove();
+        if (shown) cell.append(gotButton(key, secret));
+      }
     };
     button.addEventListener('click', () => reveal(button.getAttribute('aria-expanded') !== 'true'));
     box.revealRoom = reveal;
