@@ -46,6 +46,7 @@
   // The run followed: { bytes, chris, hard, storageKey, view, ticked: Set }.
   let current = null;
   let svgUrl = null;
+  let drawnWidth = 0; // the companion's width the picture was laid out for
   // Only the newest answer of each kind is shown.
   const latest = { reachable: 0, find: 0, check: 0, view: 0 };
 
@@ -149,7 +150,10 @@
     foundList.replaceChildren();
     showRooms();
     showSpoilers(false);
-    keyRoute.textContent = view.routeText;
+    // A line each, so a long one wraps under its own start on a phone; the
+    // text read or copied stays the key route file's.
+    keyRoute.replaceChildren(...routeText(view).split(/(?<=\r\n)/).map((line) =>
+      element('span', line, { class: line.startsWith('\t') ? 'route-line pickup' : 'route-line' })));
     keyRouteBox.hidden = false;
     drawPicture();
     play.hidden = false;
@@ -158,6 +162,8 @@
   function clear() {
     current = null;
     latest.view = 0; // a run still being read is not shown
+    latest.check = 0; // nor the verdict on a file checked before this run
+    checkVerdict.textContent = '';
     play.hidden = true;
     trackerBoxes.replaceChildren();
     reachableList.replaceChildren();
@@ -175,17 +181,39 @@
     return `${key.label} in ${key.place}`;
   }
 
+  // The key route as the key route file lays it out, each key item by the
+  // name the tracker gives it.
+  function routeText(view) {
+    const byItem = new Map(view.keys.map((key) => [key.item, key]));
+    const lines = [];
+    const add = (title, items) => lines.push(title, ...items.map((item) => `\t${keyText(byItem.get(item))}`));
+    view.route.steps.forEach((step, index) => add(`Step ${index + 1}`, step));
+    if (view.route.outOfReach.length > 0) add('Out of reach', view.route.outOfReach);
+    return lines.map((line) => `${line}\r\n`).join('');
+  }
+
+  // Ticks or unticks one key item, wherever its boxes and buttons are.
+  function setTicked(item, ticked) {
+    if (ticked) current.ticked.add(item);
+    else current.ticked.delete(item);
+    ticksChanged();
+  }
+
+  function ticksChanged() {
+    saveTicks(current.storageKey, current.ticked);
+    for (const box of trackerBoxes.querySelectorAll('input')) box.checked = current.ticked.has(Number(box.value));
+    for (const button of roomsBox.querySelectorAll('button.got')) {
+      button.setAttribute('aria-pressed', String(current.ticked.has(button.keyItem)));
+    }
+    updateReachable();
+  }
+
   function showTracker() {
     trackerBoxes.replaceChildren();
     for (const key of current.view.keys) {
       const box = element('input', undefined, { type: 'checkbox', value: String(key.item) });
       box.checked = current.ticked.has(key.item);
-      box.addEventListener('change', () => {
-        if (box.checked) current.ticked.add(key.item);
-        else current.ticked.delete(key.item);
-        saveTicks(current.storageKey, current.ticked);
-        updateReachable();
-      });
+      box.addEventListener('change', () => setTicked(key.item, box.checked));
       const label = element('label');
       label.append(box, ` ${key.label}`);
       trackerBoxes.append(label);
@@ -217,9 +245,7 @@
   trackerReset.addEventListener('click', () => {
     if (!current) return;
     current.ticked.clear();
-    saveTicks(current.storageKey, current.ticked);
-    for (const box of trackerBoxes.querySelectorAll('input')) box.checked = false;
-    updateReachable();
+    ticksChanged();
   });
 
   // A disclosure button: says what a press does ("Show ..."/"Hide ...").
@@ -267,37 +293,55 @@
     rooms.forEach((room, index) => roomsBox.append(roomTable(room, index)));
   }
 
+  // Ticks the key item `key` found in a revealed room; made on revealing,
+  // so that the page's markup tells no unrevealed slot's item.
+  function gotButton(key, label) {
+    const got = element('button', 'Got it', { type: 'button', class: 'got', 'aria-label': `Got ${label}`,
+      'aria-pressed': String(current.ticked.has(key)) });
+    got.keyItem = key;
+    got.addEventListener('click', () => setTicked(key, got.getAttribute('aria-pressed') !== 'true'));
+    return got;
+  }
+
   function roomTable(room, index) {
     const id = `room-${index}`;
     const box = element('div', undefined, { class: 'room' });
     const table = element('table', undefined, { id, 'aria-labelledby': `${id}-name` });
     const secrets = [];
-    const row = (label, secret) => {
+    const keySlots = [];
+    const row = (label, secret, key = -1) => {
       const cell = element('td', 'hidden', { class: 'secret' });
       secrets.push([cell, secret]);
       const tr = element('tr');
       tr.append(element('th', label, { scope: 'row' }), cell);
+      if (key >= 0) keySlots.push([cell, key, secret]);
       table.append(tr);
     };
-    for (const slot of room.slots) row(slot.original, slot.item);
+    for (const slot of room.slots) row(slot.original, slot.item, slot.key);
     for (const enemy of room.enemies) row(`Enemies in ${enemy.room}`, enemy.word);
     if (secrets.length === 0) {
       const tr = element('tr');
       tr.append(element('td', 'No item slot is listed here in this mode.', { colspan: '2' }));
       table.append(tr);
     }
-    // Shown as "Reveal" beside the room's name; heard with the name.
-    const button = element('button', 'Reveal', { type: 'button', 'aria-pressed': 'false', 'aria-controls': id,
+    // Shown as "Reveal" (or "Hide") beside the room's name; heard with the name.
+    const button = element('button', 'Reveal', { type: 'button', 'aria-expanded': 'false', 'aria-controls': id,
       'aria-label': `Reveal ${room.heading}`, class: 'reveal' });
     button.disabled = secrets.length === 0;
     const reveal = (shown) => {
-      button.setAttribute('aria-pressed', String(shown));
+      button.setAttribute('aria-expanded', String(shown));
+      button.textContent = shown ? 'Hide' : 'Reveal';
+      button.setAttribute('aria-label', `${button.textContent} ${room.heading}`);
       for (const [cell, secret] of secrets) {
-        cell.textContent = shown ? secret : 'hidden';
+        cell.firstChild.textContent = shown ? secret : 'hidden';
         cell.classList.toggle('shown', shown);
       }
+      for (const [cell, key, secret] of keySlots) {
+        cell.querySelector('button')?.remove();
+        if (shown) cell.append(gotButton(key, secret));
+      }
     };
-    button.addEventListener('click', () => reveal(button.getAttribute('aria-pressed') !== 'true'));
+    button.addEventListener('click', () => reveal(button.getAttribute('aria-expanded') !== 'true'));
     box.revealRoom = reveal;
     const head = element('div', undefined, { class: 'room-head' });
     head.append(element('h4', room.heading, { id: `${id}-name` }), button);
@@ -319,6 +363,11 @@
   }
 
   spoilersToggle.addEventListener('click', () => showSpoilers(spoilersToggle.getAttribute('aria-expanded') !== 'true'));
+  // The picture is laid out for the companion's width; a new width lays it out again.
+  window.addEventListener('resize', () => {
+    const width = byId('companion').clientWidth;
+    if (current && width !== drawnWidth) drawPicture();
+  });
 
   function svgElement(tag, attributes, text) {
     const node = document.createElementNS(kSvgNamespace, tag);
@@ -327,56 +376,94 @@
     return node;
   }
 
-  // One column per step (and one for key items out of reach), a box per key
-  // item with its name and room, and a line from each key item to those
-  // whose zones it opens.
+  // The links without those another path implies: when A opens B's zone and
+  // B opens C's, A's own arrow to C adds nothing but a crossing line.
+  function directLinks(links) {
+    const openers = new Map();
+    for (const [from, to] of links) openers.set(to, (openers.get(to) || new Set()).add(from));
+    const opens = (from, to) => openers.get(to)?.has(from) ?? false;
+    return links.filter(([from, to]) => ![...openers.get(to)].some((middle) => middle !== from && opens(from, middle) && !opens(middle, from)));
+  }
+
+  // One band per step (and one for key items out of reach), its key items'
+  // boxes in rows as wide as the companion, and an arrow from each key item to
+  // those whose zones it opens. Opened items lie in later bands, so the
+  // arrows run downwards.
   function drawPicture() {
     const { keys, route } = current.view;
     const byItem = new Map(keys.map((key) => [key.item, key]));
-    const columns = route.steps.map((step, index) => ({ title: `Step ${index + 1}`, items: step }));
-    if (route.outOfReach.length > 0) columns.push({ title: 'Out of reach', items: route.outOfReach });
-    const longest = Math.max(10, ...keys.map((key) => Math.max(key.label.length, key.place.length)));
-    const boxWidth = Math.ceil(longest * 6.2) + 16;
+    const bands = route.steps.map((step, index) => ({ title: `Step ${index + 1}`, items: step }));
+    if (route.outOfReach.length > 0) bands.push({ title: 'Out of reach', items: route.outOfReach });
+    drawnWidth = byId('companion').clientWidth;
+    const width = Math.max(280, Math.floor(drawnWidth) - 4);
+    // About 7.2 px a character of a name in bold 12 px, 5.6 px of a place in 10 px.
+    const longest = Math.max(60, ...keys.map((key) => Math.max(key.label.length * 7.2, key.place.length * 5.6)));
+    // Beside each column a gutter, where arrows past boxes in between run.
+    const gapX = 40;
+    const boxWidth = Math.min(Math.ceil(longest) + 16, width - 20 - gapX);
     const boxHeight = 40;
-    const gapX = 60;
-    const gapY = 12;
-    const top = 34;
-    const tallest = Math.max(1, ...columns.map((column) => column.items.length));
-    const width = columns.length * (boxWidth + gapX) - gapX + 20;
-    const height = top + tallest * (boxHeight + gapY) + 10;
+    const gapY = 28;
+    const perRow = Math.max(1, Math.floor((width - 20) / (boxWidth + gapX)));
+    const where = new Map();
+    const titles = [];
+    let y = 6;
+    for (const band of bands) {
+      titles.push({ text: band.title, y: y + 16 });
+      y += 24;
+      band.items.forEach((item, k) => where.set(item, {
+        x: 10 + (k % perRow) * (boxWidth + gapX), y: y + Math.floor(k / perRow) * (boxHeight + gapY) }));
+      y += Math.ceil(band.items.length / perRow) * (boxHeight + gapY);
+    }
+    const height = y;
     const svg = svgElement('svg', { xmlns: kSvgNamespace, width, height, viewBox: `0 0 ${width} ${height}`,
       role: 'img', 'aria-labelledby': 'key-route-picture-title', 'font-family': 'sans-serif' });
     svg.append(svgElement('title', { id: 'key-route-picture-title' },
       `Key route: ${keys.length} key items in ${route.steps.length} steps`));
-    svg.append(svgElement('rect', { x: 0, y: 0, width, height, fill: '#ffffff' }));
-    const where = new Map();
-    columns.forEach((column, c) => {
-      const x = 10 + c * (boxWidth + gapX);
-      svg.append(svgElement('text', { x, y: 20, 'font-size': 14, 'font-weight': 'bold', fill: '#1d1d1d' }, column.title));
-      column.items.forEach((item, r) => where.set(item, { x, y: top + r * (boxHeight + gapY) }));
-    });
-    const lines = svgElement('g', { stroke: '#8a6d3b', 'stroke-width': 1.2, fill: 'none', 'stroke-opacity': 0.7 });
-    for (const [from, to] of route.links) {
+    const marker = svgElement('marker', { id: 'key-route-arrow', viewBox: '0 0 10 10', refX: 10, refY: 5,
+      markerWidth: 7, markerHeight: 7, orient: 'auto-start-reverse' });
+    marker.append(svgElement('path', { d: 'M0,0 L10,5 L0,10 z', fill: '#8a6d3b' }));
+    const defs = svgElement('defs', {});
+    defs.append(marker);
+    svg.append(defs, svgElement('rect', { x: 0, y: 0, width, height, fill: '#ffffff' }));
+    for (const title of titles) {
+      svg.append(svgElement('text', { x: 10, y: title.y, 'font-size': 14, 'font-weight': 'bold', fill: '#1d1d1d' },
+        title.text));
+    }
+    const lines = svgElement('g', { stroke: '#8a6d3b', 'stroke-width': 1.4, fill: 'none', 'stroke-opacity': 0.75 });
+    let bypasses = 0;
+    for (const [from, to] of directLinks(route.links)) {
       const a = where.get(from);
       const b = where.get(to);
       if (!a || !b) continue;
-      const x1 = a.x + boxWidth;
-      const y1 = a.y + boxHeight / 2;
-      const x2 = b.x;
-      const y2 = b.y + boxHeight / 2;
-      const bend = Math.max(20, Math.abs(x2 - x1) / 2);
-      lines.append(svgElement('path', { d: `M${x1},${y1} C${x1 + bend},${y1} ${x2 - bend},${y2} ${x2},${y2}` }));
+      if (a.x === b.x && b.y - a.y > boxHeight + gapY + 24) {
+        // Boxes lie between the two in their column: round them through the gutter.
+        const x = a.x + boxWidth;
+        const out = 12 + (bypasses++ % 4) * 10;
+        const y1 = a.y + boxHeight / 2;
+        const y2 = b.y + boxHeight / 2;
+        lines.append(svgElement('path', { d: `M${x},${y1} C${x + out},${y1} ${x + out},${y2} ${x},${y2}`,
+          'marker-end': 'url(#key-route-arrow)' }));
+        continue;
+      }
+      // From the middle of the opener's lower edge to the opened box's upper edge.
+      const x1 = a.x + boxWidth / 2;
+      const y1 = a.y + boxHeight;
+      const x2 = b.x + boxWidth / 2 + (x1 < b.x ? -boxWidth / 4 : x1 > b.x + boxWidth ? boxWidth / 4 : 0);
+      const y2 = b.y;
+      const bend = Math.max(12, (y2 - y1) / 3);
+      lines.append(svgElement('path', { d: `M${x1},${y1} C${x1},${y1 + bend} ${x2},${y2 - bend} ${x2},${y2}`,
+        'marker-end': 'url(#key-route-arrow)' }));
     }
     svg.append(lines);
-    for (const [item, { x, y }] of where) {
+    for (const [item, { x, y: top }] of where) {
       const key = byItem.get(item);
       if (!key) continue;
       const group = svgElement('g', {});
-      group.append(svgElement('rect', { x, y, width: boxWidth, height: boxHeight, rx: 4, fill: '#fffaf0',
+      group.append(svgElement('rect', { x, y: top, width: boxWidth, height: boxHeight, rx: 4, fill: '#fffaf0',
         stroke: '#5b4a2f' }));
-      group.append(svgElement('text', { x: x + 8, y: y + 16, 'font-size': 12, 'font-weight': 'bold', fill: '#1d1d1d' },
-        key.label));
-      group.append(svgElement('text', { x: x + 8, y: y + 32, 'font-size': 10, fill: '#3a3a3a' }, key.place));
+      group.append(svgElement('text', { x: x + 8, y: top + 16, 'font-size': 12, 'font-weight': 'bold',
+        fill: '#1d1d1d' }, key.label));
+      group.append(svgElement('text', { x: x + 8, y: top + 32, 'font-size': 10, fill: '#3a3a3a' }, key.place));
       svg.append(group);
     }
     picture.replaceChildren(svg);

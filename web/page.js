@@ -23,6 +23,9 @@
   const seedUsed = document.getElementById('seed-used');
   const elapsed = document.getElementById('elapsed');
   const shareLink = document.getElementById('share-link');
+  const shareLabel = document.getElementById('share-label');
+  const downloadsHelp = document.getElementById('downloads-help');
+  const raceHelp = document.getElementById('race-help');
   const downloads = document.getElementById('downloads');
   const keyRouteBox = document.getElementById('key-route-box');
   const keyRoute = document.getElementById('key-route');
@@ -99,6 +102,7 @@
     keyRouteBox.hidden = true;
     globalThis.MansionCompanion?.clear();
     fileCode.textContent = '';
+    seedUsed.textContent = '';
   }
 
   function generate(options) {
@@ -191,8 +195,12 @@
     history.replaceState(null, '', query);
     shareLink.href = location.href;
     shareLink.textContent = location.href;
-    // A race's seed was never shown, and its link starts another race.
+    // A race's seed was never shown, its link starts another race, and its
+    // one file is the item list.
     seedShown.hidden = options.race;
+    shareLabel.textContent = options.race ? 'Link that starts a new race:' : 'Link to this run:';
+    downloadsHelp.hidden = options.race;
+    raceHelp.hidden = !options.race;
     elapsed.textContent = `(generated in ${(data.elapsedMs / 1000).toFixed(2)} s)`;
     elapsed.dataset.ms = String(data.elapsedMs);
     for (const file of data.files) {
@@ -230,6 +238,7 @@
   // A race draws its own seed; the field would only mislead.
   raceBox.addEventListener('change', () => {
     seedField.disabled = raceBox.checked;
+    if (raceBox.checked) seedField.value = '';
   });
 
   if (typeof WebAssembly !== 'object' || !WebAssembly.validate(kSimdProbe)) {

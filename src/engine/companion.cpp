@@ -64,9 +64,20 @@ void loadItemList(GenerationState& state, const ItemListContents& contents) {
 CompanionRooms companionRooms(const GenerationState& state) {
   CompanionRooms result;
   std::map<std::string, std::size_t> byHeading;
+  std::vector<bool> listed(static_cast<std::size_t>(kSlotCount), false);
   for (const CheatSheetRoom& room : cheatSheetLayout(state.options)) {
     byHeading.emplace(room.heading, result.rooms.size());
     result.rooms.push_back({room.heading, room.slots, {}});
+    for (SlotIndex slot : room.slots) listed.at(static_cast<std::size_t>(slot)) = true;
+  }
+  // The cheat sheet leaves out slots the mode keeps, yet a modifier may still
+  // change their item (the gun of modifier 5); the player meets those too.
+  const std::vector<const char*> headings = cheatSheetRooms(state.options);
+  for (SlotIndex slot = 0; slot < kSlotCount; ++slot) {
+    const auto index = static_cast<std::size_t>(slot);
+    if (listed.at(index) || state.placement.at(index) == slot) continue;
+    const auto found = byHeading.find(headings.at(index));
+    if (found != byHeading.end()) result.rooms[found->second].slots.push_back(slot);
   }
   if (!state.options.enemyRandomizer) return result;
   for (const auto& entry : state.enemyRoomTable) {
@@ -98,7 +109,7 @@ std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const st
   std::vector<SlotIndex> found;
   if (text.empty()) return found;
   const std::string wanted = upperCase(text);
-  for (const CheatSheetRoom& room : cheatSheetLayout(state.options)) {
+  for (const CompanionRoom& room : companionRooms(state).rooms) {
     for (SlotIndex slot : room.slots) {
       const int32_t entry = state.placement.at(static_cast<std::size_t>(slot));
       if (upperCase(itemLabel(state, entry)).find(wanted) != std::string::npos) {

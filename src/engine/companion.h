@@ -34,7 +34,8 @@ struct CompanionRooms {
   std::vector<std::string> enemyRoomsWithoutItems;
 };
 
-// The run of `state` room by room, as its cheat sheet lists it.
+// The run of `state` room by room, as its cheat sheet lists it, each room
+// followed by its slots the cheat sheet leaves out whose item was changed.
 CompanionRooms companionRooms(const GenerationState& state);
 
 // The enemy word of an assigned enemy-table room ("HUNTERS" .. "LISA").
@@ -44,8 +45,8 @@ std::string enemyWordOf(const GenerationState& state, const std::string& room);
 // name (keyItemName), any other item's display name.
 std::string itemLabel(const GenerationState& state, int32_t entry);
 
-// The slots listed in the cheat sheet whose item's itemLabel contains `text`,
-// ignoring ASCII case, in cheat sheet order; none for an empty text.
+// The slots of companionRooms whose item's itemLabel contains `text`,
+// ignoring ASCII case, in that order; none for an empty text.
 std::vector<SlotIndex> slotsWithItemNamed(const GenerationState& state, const std::string& text);
 
 // Pairs (opener, opened) of key items that slots hold: `opener` is needed to

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -137,7 +138,10 @@ void writeRoom(JsonWriter& json, const GenerationState& state, const CompanionRo
     out.next();
     out.open('{');
     out.string("original", state.slotNames.at(static_cast<std::size_t>(slot)));
-    out.string("item", state.slotNames.at(static_cast<std::size_t>(entry)));
+    out.string("item", itemLabel(state, entry));
+    // The entry of a key item, which "Got it" ticks; -1 for any other item.
+    const std::vector<SlotIndex> keys = keyItems(state);
+    out.member("key", std::binary_search(keys.begin(), keys.end(), entry) ? entry : -1);
     out.close('}');
   });
   writeArray(json, "enemies", room.enemyRooms,
@@ -216,7 +220,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckItemList(const char* dataPath, con
 }
 
 // The run of the item list at `path` for the setting: its rooms in cheat
-// sheet order with each slot's original and new item and the rooms' enemies,
+// sheet order with each slot's original and new item (a key item by its
+// numbered name, and "key": its number, else -1) and the rooms' enemies,
 // its key items with their places, and its key route with the links between
 // key items and as the key route file reads. {"error"} when the file is no item list.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webRunView(const char* path, int chris, int hard) {

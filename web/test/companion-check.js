@@ -12,9 +12,8 @@ const { execFileSync } = require('node:child_process');
 const { settings, makeTempDir, startBrowser, runNative, waitForState } = require('./harness.js');
 const { formatRunQuery } = require('../query.js');
 
-// Modifier 5 is left out: it may swap a key item for the gun, and the check then
-// finds the received file's run cannot be completed.
-const kRun = { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 3, 6] };
+// Modifier 5 puts the gun into slots the cheat sheet leaves out too.
+const kRun = { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 3, 5, 6] };
 const kReceived = { ...kRun, seed: 7 };
 const kFindField = '::-p-aria([name="Find an item"][role="searchbox"])';
 
@@ -55,25 +54,42 @@ function readKeyRoute(bytes) {
   return steps;
 }
 
-// What a search for `text` must list, from the cheat sheet's lines and the
-// key route's names of key items.
-function expectedFinds(sheet, text, route) {
-  const found = [];
-  for (const room of sheet.rooms) {
-    for (const line of room.lines) {
-      const [original, item] = line.split(' is replaced with ');
-      // A key item goes by its name in the route ("Old Key 3").
-      const place = ` in ${room.heading}: ${original}`;
-      const named = route.flat().find((step) => step.startsWith(item) && step.endsWith(place));
-      if (item.toLowerCase().includes(text.toLowerCase())) found.push(named || `${item}${place}`);
-    }
-  }
-  return found;
+// The name the companion gives the item of a spoiler file's slot: key items
+// that share a name are numbered in catalogue order ("Old Key 3").
+function itemLabel(spoiler, slot) {
+  const namesakes = spoiler.slots.filter((other) => other.key && other.item === slot.item).map((other) => other.entry)
+    .sort((a, b) => a - b);
+  return slot.key && namesakes.length > 1 ? `${slot.item} ${namesakes.indexOf(slot.entry) + 1}` : slot.item;
 }
 
-// The items of the list with this accessible name, once they equal
-// `expected` (or after a while, whatever they are then).
-async function listOnceEqual(page, name, expected) {
+// The rooms as the companion must show them: each cheat sheet room's lines,
+// then its slots the cheat sheet leaves out whose item changed, as
+// { heading, rows: [{ original, item (plain name), label, key }] }.
+function expectedRooms(sheet, spoiler) {
+  return sheet.rooms.map((room) => {
+    const slots = spoiler.slots.filter((slot) => slot.room === room.heading);
+    const listed = room.lines.map((line) => {
+      const slot = slots.find((candidate) => !candidate.used && `${candidate.original} is replaced with ${candidate.item}` === line);
+      slot.used = true;
+      return slot;
+    });
+    const changed = slots.filter((slot) => !slot.used && slot.entry !== slot.slot);
+    return { heading: room.heading, rows: [...listed, ...changed].map((slot) => ({ original: slot.original,
+      item: slot.item, label: itemLabel(spoiler, slot), key: slot.key })) };
+  });
+}
+
+// What a search for `text` must list.
+function expectedFinds(rooms, text) {
+  return rooms.flatMap((room) => room.rows.filter((row) => row.label.toLowerCase().includes(text.toLowerCase()))
+    .map((row) => `${row.label} in ${room.heading}: ${row.original}`));
+}
+
+const readSpoiler = (files) => JSON.parse(files.get([...files.keys()].find((name) => name.startsWith('Spoiler'))));
+
+// The items of the list with this accessible name, once `plain` of them
+// equals `expected` (or after a while, whatever they are then).
+async function listOnceEqual(page, name, expected, plain = (line) => line) {
   const selector = `::-p-aria([name="${name}"][role="list"])`;
   const read = async () => (await page.$(selector)).$$eval('li', (items) => items.map((li) => li.textContent));
   for (let tries = 0; tries < 200; tries += 1) {
@@ -119,7 +135,7 @@ function nativeCheck(config, dir, name, extra = []) {
     .join('\n');
 }
 
-async function checkSpoilersAndRooms(page, native, sheet, route) {
+async function checkSpoilersAndRooms(page, native, rooms, route) {
   // (a) Before "Show spoilers": no cheat sheet line, no key route line.
   const visible = await page.evaluate(() => document.body.innerText);
   check(!visible.includes('is replaced with'), '(a) an "is replaced with" line is visible');
@@ -130,44 +146,55 @@ async function checkSpoilersAndRooms(page, native, sheet, route) {
     check(box && box.y + box.height <= 900, '(1) a download link lies below the first screen at 1280x900');
   }
   await page.click('::-p-aria(Show spoilers)');
-  const shown = await page.evaluate(() => document.body.innerText);
-  check(routeLines.every((line) => shown.includes(line)), '(a) Show spoilers shows the key route');
+  const shown = await page.$eval('#key-route', (pre) => pre.textContent);
+  check(routeLines.every((line) => shown.replace(/Old Key \d/g, 'Old Key').includes(line)) &&
+    [1, 2, 3, 4, 5].every((n) => shown.includes(`Old Key ${n} in `)), '(a) Show spoilers shows the key route, numbered');
   const pictureText = await page.$eval('::-p-aria([role="image"])', (svg) => svg.textContent);
   check(routeLines.every((line) => pictureText.includes(line.split(' in ')[1])), '(5) the picture names every place');
   check(await page.$('::-p-aria(KeyRouteChrisHard.svg)') !== null, '(5) the picture is offered as a download');
+  // An arrow runs from a key item to one it opens, which lies in a later step, further down.
+  const arrows = await page.$$eval('#key-route-picture path[marker-end]', (paths) => paths.map((arrow) =>
+    arrow.getAttribute('d').match(/-?[0-9.]+/g).map(Number)));
+  check(arrows.length > 0 && arrows.every((n) => n[n.length - 1] > n[1]), '(5) a key route arrow points upwards');
 
   // (b) Room by room, in the cheat sheet's order; one control per room.
   const tables = await page.$$('::-p-aria([role="table"])');
   const names = await Promise.all(tables.map((table) => table.evaluate((t) =>
     document.getElementById(t.getAttribute('aria-labelledby')).textContent)));
-  const expectedNames = sheet.rooms.map((room) => room.heading);
+  const sheet = readCheatSheet(native.files.get('CheatSheetChrisHard.txt'));
+  const expectedNames = rooms.map((room) => room.heading);
   if (sheet.enemies.length > 0) expectedNames.push('Rooms without items');
   check(JSON.stringify(names) === JSON.stringify(expectedNames), `(b) rooms ${names.join(', ')}`);
   const enemyLines = new Set();
   for (let r = 0; r < tables.length; r += 1) {
     const rows = () => tables[r].$$eval('tr', (trs) => trs.filter((tr) => tr.cells.length === 2)
-      .map((tr) => [tr.cells[0].textContent, tr.cells[1].textContent]));
-    check((await rows()).every(([, secret]) => secret === 'hidden'), `(b) ${names[r]} shows its secrets unasked`);
+      .map((tr) => [tr.cells[0].textContent, tr.cells[1].firstChild.textContent]));
+    const unasked = await rows();
+    check(unasked.every(([, secret]) => secret === 'hidden'), `(b) ${names[r]} shows its secrets unasked`);
     await (await page.$(`::-p-aria([name="Reveal ${names[r]}"][role="button"])`))?.click();
+    check(unasked.length === 0 || await page.$(`::-p-aria([name="Hide ${names[r]}"][role="button"])`) !== null,
+      `(b) ${names[r]} revealed offers no Hide`);
     const items = [];
     for (const [label, secret] of await rows()) {
       if (label.startsWith('Enemies in ')) enemyLines.add(`${label.slice('Enemies in '.length)}:${secret}`);
       else items.push(`${label} is replaced with ${secret}`);
     }
-    const room = sheet.rooms[r] || { lines: [] };
-    check(JSON.stringify(items) === JSON.stringify(room.lines), `(b) ${names[r]} reads ${items.join(' | ')}`);
+    const room = rooms[r] || { rows: [] };
+    const lines = room.rows.map((row) => `${row.original} is replaced with ${row.label}`);
+    check(JSON.stringify(items) === JSON.stringify(lines), `(b) ${names[r]} reads ${items.join(' | ')}`);
   }
   check(JSON.stringify([...enemyLines].sort()) === JSON.stringify([...sheet.enemies].sort()),
     '(b) the rooms\' enemies differ from the cheat sheet\'s');
 }
 
-async function checkSearchAndTracker(session, page, sheet, route) {
-  // (c) Any case, part of a name; only the matching slots.
-  for (const text of ['OLD KEY', 'sword key', 'Gemstone', 'crest']) {
+async function checkSearchAndTracker(session, page, rooms, route) {
+  // (c) Any case, part of a name; only the matching slots, those the cheat
+  // sheet leaves out included, numbered key items.
+  for (const text of ['OLD KEY', 'sword key', 'Gemstone', 'crest', 'self defense gun']) {
     const field = await page.$(kFindField);
     await field.click({ clickCount: 3 });
     await field.type(text);
-    const expected = expectedFinds(sheet, text, route);
+    const expected = expectedFinds(rooms, text);
     const got = await listOnceEqual(page, 'Found items', expected);
     check(expected.length > 0 && JSON.stringify(got) === JSON.stringify(expected), `(c) '${text}' lists ${got.join(' | ')}`);
   }
@@ -211,6 +238,16 @@ async function checkSearchAndTracker(session, page, sheet, route) {
   const fresh = await listOnceEqual(page, 'Reachable key items', route[0]);
   check(JSON.stringify(fresh) === JSON.stringify(route[0]) &&
     await page.evaluate((name) => localStorage.getItem(name), key) === '[]', '(e) a corrupted entry is not replaced');
+
+  // A revealed room's "Got it" ticks that very key item and no other.
+  const room = rooms.find((candidate) => candidate.rows.some((row) => row.label === 'Old Key 5'));
+  await page.click(`::-p-aria([name="Reveal ${room.heading}"][role="button"])`);
+  await page.click('::-p-aria([name="Got Old Key 5"][role="button"])');
+  const ticks = await page.$$eval('#tracker-boxes input', (boxes) => boxes.filter((box) => box.checked)
+    .map((box) => box.labels[0].textContent.trim()));
+  check(JSON.stringify(ticks) === '["Old Key 5"]' && await countShown(page, `1 of ${total} key items`),
+    `Got it beside Old Key 5 ticks ${ticks.join(', ')}`);
+  await page.click('::-p-aria(Reset)');
 }
 
 // (f) and bad input: each file gives the console's lines and leaves the run
@@ -265,12 +302,28 @@ async function checkReceivedFiles(config, page, native) {
     check(await page.evaluate(() => window.pwned === undefined && document.querySelectorAll('main img').length === 0),
       'a received file\'s markup ran');
 
+    // A good file of another setting than the form's is followed as its
+    // name says, not as the form does.
+    const jillFile = path.join(dir, 'ItemListJillHard.txt');
+    fs.writeFileSync(jillFile, jill.files.get('ItemListJillHard.txt'));
+    await (await fileInput(page, 'Check an item list file')).uploadFile(jillFile);
+    await page.waitForFunction(() => document.getElementById('play-source').textContent.includes('Jill on Hard'),
+      { timeout: 60000 }).catch(() => {});
+    const jillRooms = expectedRooms(readCheatSheet(jill.files.get('CheatSheetJillHard.txt')), readSpoiler(jill.files));
+    await (await page.$(kFindField)).type('key');
+    const jillFound = await listOnceEqual(page, 'Found items', expectedFinds(jillRooms, 'key'));
+    check(JSON.stringify(jillFound) === JSON.stringify(expectedFinds(jillRooms, 'key')),
+      `a Jill file checked with Chris in the form is followed as ${jillFound.join(' | ')}`);
+    await (await page.$(kFindField)).click({ clickCount: 3 });
+    await page.keyboard.press('Backspace');
+
     // A good file with its seed: the same verdict as --check --seed, then
     // the search works on it.
     const received = runNative(config, kReceived);
     const file = path.join(dir, 'ItemListChrisHard.txt');
     fs.writeFileSync(file, received.files.get('ItemListChrisHard.txt'));
-    const expected = nativeCheck(config, dir, 'ItemListChrisHard.txt', ['--seed', '7', '--enemies', '--modifier', '1,3,6']);
+    const expected = nativeCheck(config, dir, 'ItemListChrisHard.txt', ['--seed', '7', '--enemies', '--modifier',
+      kRun.modifiers.join(',')]);
     await page.type('::-p-aria(Is it exactly the file of seed)', '7');
     await (await fileInput(page, 'Check an item list file')).uploadFile(file);
     await page.waitForFunction((text) => document.querySelector('#check-box [role="status"]').textContent === text,
@@ -280,10 +333,15 @@ async function checkReceivedFiles(config, page, native) {
       { timeout: 30000 }).catch(() => {});
     const field = await page.$(kFindField);
     await field.type('old key');
-    const sheet = readCheatSheet(received.files.get('CheatSheetChrisHard.txt'));
-    const finds = expectedFinds(sheet, 'old key', readKeyRoute(received.files.get('KeyRouteChrisHard.txt')));
-    const found = await listOnceEqual(page, 'Found items', finds);
-    check(JSON.stringify(found) === JSON.stringify(finds), `the received file is not followed: ${found.join(' | ')} / ${await page.$eval('#play-source', (p) => p.textContent)}`);
+    const rooms = expectedRooms(readCheatSheet(received.files.get('CheatSheetChrisHard.txt')), readSpoiler(received.files));
+    const found = await listOnceEqual(page, 'Found items', expectedFinds(rooms, 'old key'));
+    check(JSON.stringify(found) === JSON.stringify(expectedFinds(rooms, 'old key')), `the received file is not followed: ${found.join(' | ')} / ${await page.$eval('#play-source', (p) => p.textContent)}`);
+
+    // A new run on the page forgets the verdict on the file checked before.
+    await page.click('::-p-aria(Generate)');
+    await page.waitForFunction(() => document.body.dataset.state === 'done' &&
+      document.getElementById('play-source').textContent.startsWith('Following the run'), { timeout: 240000 });
+    check(await verdict(page) === '', `a new run keeps the verdict '${await verdict(page)}'`);
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
   }
@@ -312,15 +370,15 @@ async function main() {
   const config = settings();
   const started = Date.now();
   const native = runNative(config, kRun);
-  const sheet = readCheatSheet(native.files.get('CheatSheetChrisHard.txt'));
+  const rooms = expectedRooms(readCheatSheet(native.files.get('CheatSheetChrisHard.txt')), readSpoiler(native.files));
   const route = readKeyRoute(native.files.get('KeyRouteChrisHard.txt'));
   const session = await startBrowser(config);
   try {
     const page = await session.browser.newPage();
     await page.setViewport({ width: 1280, height: 900 });
     if (check(await openRun(session, page, kRun) === 'done', 'the run ended')) {
-      await checkSpoilersAndRooms(page, native, sheet, route);
-      await checkSearchAndTracker(session, page, sheet, route);
+      await checkSpoilersAndRooms(page, native, rooms, route);
+      await checkSearchAndTracker(session, page, rooms, route);
       await checkReceivedFiles(config, page, native);
       await checkKeyboardAndPhone(page);
     }

@@ -66,9 +66,10 @@ function nativeArguments(options) {
   return args;
 }
 
-// Runs the console program's --check on `file`; returns its standard output.
-function checkNative(config, file) {
-  return execFileSync(config.native, ['--check', file], { encoding: 'utf8' });
+// Runs the console program's --check on `file` with `extra` options;
+// returns its standard output.
+function checkNative(config, file, extra = []) {
+  return execFileSync(config.native, ['--check', file, ...extra], { encoding: 'utf8' });
 }
 
 // Runs the console program; returns { stdout, files: Map name -> Buffer, ms }.
