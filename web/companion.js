@@ -152,7 +152,7 @@
     showSpoilers(false);
     // A line each, so a long one wraps under its own start on a phone; the
     // text read or copied stays the key route file's.
-    keyRoute.replaceChildren(...routeText(view).split(/(?<=\r\n)/).map((line) =>
+    keyRoute.replaceChildren(...view.routeText.split(/(?<=\r\n)/).map((line) =>
       element('span', line, { class: line.startsWith('\t') ? 'route-line pickup' : 'route-line' })));
     keyRouteBox.hidden = false;
     drawPicture();
@@ -179,17 +179,6 @@
 
   function keyText(key) {
     return `${key.label} in ${key.place}`;
-  }
-
-  // The key route as the key route file lays it out, each key item by the
-  // name the tracker gives it.
-  function routeText(view) {
-    const byItem = new Map(view.keys.map((key) => [key.item, key]));
-    const lines = [];
-    const add = (title, items) => lines.push(title, ...items.map((item) => `\t${keyText(byItem.get(item))}`));
-    view.route.steps.forEach((step, index) => add(`Step ${index + 1}`, step));
-    if (view.route.outOfReach.length > 0) add('Out of reach', view.route.outOfReach);
-    return lines.map((line) => `${line}\r\n`).join('');
   }
 
   // Ticks or unticks one key item, wherever its boxes and buttons are.

@@ -147,7 +147,7 @@ async function checkSpoilersAndRooms(page, native, rooms, route) {
   }
   await page.click('::-p-aria(Show spoilers)');
   const shown = await page.$eval('#key-route', (pre) => pre.textContent);
-  check(routeLines.every((line) => shown.replace(/Old Key \d/g, 'Old Key').includes(line)) &&
+  check(routeLines.every((line) => shown.includes(line)) &&
     [1, 2, 3, 4, 5].every((n) => shown.includes(`Old Key ${n} in `)), '(a) Show spoilers shows the key route, numbered');
   const pictureText = await page.$eval('::-p-aria([role="image"])', (svg) => svg.textContent);
   check(routeLines.every((line) => pictureText.includes(line.split(' in ')[1])), '(5) the picture names every place');
