@@ -93,17 +93,19 @@ void drawCandidate(const SearchTables& tables, const uint32_t* words, Candidate&
     candidate.slotOf[item] = static_cast<uint8_t>(slot);
   }
   for (SlotIndex k : tables.pinOrder) {
-    const int holder = candidate.slotOf[k];
+    const uint8_t item = tables.pinItem[k];
+    const int holder = candidate.slotOf[item];
     const int32_t displaced = candidate.itemIn[k];
     candidate.itemIn[holder] = displaced;
     candidate.slotOf[displaced] = static_cast<uint8_t>(holder);
-    candidate.itemIn[k] = k;
-    candidate.slotOf[k] = static_cast<uint8_t>(k);
+    candidate.itemIn[k] = item;
+    candidate.slotOf[item] = static_cast<uint8_t>(k);
   }
 }
 
 // The slot each slot's drawn item ends up in after one pin: a pinned slot's
-// item goes to the slot that drew the pinned item, an unpinned slot's stays.
+// item goes to the slot that drew the item pinned there, an unpinned slot's
+// stays (plando slots count as pinned).
 // The pins leave an unpinned item in the slot that drew it when that slot is
 // unpinned; otherwise the pin of that slot hands the item on, and so on until
 // an unpinned slot (at the latest the item's own). The result does not depend
@@ -115,7 +117,7 @@ struct PinMoves {
 PinMoves pinMoves(const SearchTables& tables, const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
   PinMoves moves;
   for (int slot = 0; slot < kSlotCount; ++slot) moves.next[slot] = static_cast<uint8_t>(slot);
-  for (SlotIndex pinned : tables.pinOrder) moves.next[pinned] = drawnBy[tables.followLane[pinned]];
+  for (SlotIndex pinned : tables.pinOrder) moves.next[pinned] = drawnBy[tables.followLane[tables.pinItem[pinned]]];
   return moves;
 }
 
@@ -143,7 +145,8 @@ bool followedCandidatePasses(const SearchTables& tables,
   std::array<uint8_t, kMaskBits> keySlots{};
   for (int k = 0; k < tables.keyCount; ++k) {
     const SlotIndex key = tables.keyItems[k];
-    keySlots[k] = tables.pinned[key] ? static_cast<uint8_t>(key) : slotAfterPins(tables, moves, drawnBy, key);
+    const uint8_t fixed = tables.fixedSlot[key];
+    keySlots[k] = fixed != SearchTables::kNoLane ? fixed : slotAfterPins(tables, moves, drawnBy, key);
   }
   return keyChainsAcyclic(tables, keySlots);
 }
@@ -164,7 +167,7 @@ bool drawnCandidatePasses(const SearchTables& tables, const uint32_t* words, uin
 
 }  // namespace
 
-SearchTables deriveSearchTables(const GenerationState& state) {
+SearchTables deriveSearchTables(const GenerationState& state, const FixedItems& plando) {
   SearchTables tables;
   const char* lacking = nullptr;
   tables.kernel = state.searchKernel.empty() ? nullptr : searchKernelNamed(state.searchKernel.c_str(), lacking);
@@ -207,15 +210,26 @@ SearchTables deriveSearchTables(const GenerationState& state) {
     for (int32_t item : entry.second) tables.neededKeys[entry.first] |= bit(keyIndex[item]);
   }
   tables.pinOrder = pinnedSlotOrder(state.options);
-  for (SlotIndex slot : tables.pinOrder) tables.pinned[slot] = true;
+  for (SlotIndex slot : tables.pinOrder) tables.pinItem[slot] = static_cast<uint8_t>(slot);
+  for (const FixedItem& fixed : plando) {
+    tables.pinOrder.push_back(fixed.slot);
+    tables.pinItem[fixed.slot] = static_cast<uint8_t>(fixed.item);
+  }
+  tables.fixedSlot.fill(SearchTables::kNoLane);
+  for (SlotIndex slot : tables.pinOrder) {
+    tables.pinned[slot] = true;
+    tables.fixedSlot[tables.pinItem[slot]] = static_cast<uint8_t>(slot);
+  }
 
   // First pass: the items that clash in the most unpinned slots reject the
-  // most candidates early; ties go to the lower item. A pinned item always
-  // lies in its own slot, so whether it clashes is known here once for all.
+  // most candidates early; ties go to the lower item. A pinned or plando
+  // item always lies in its slot, so whether it clashes is known here once.
   std::vector<std::pair<int, SlotIndex>> clashing;  // (-slots it clashes in, item)
   for (SlotIndex item : withLocks) {
-    if (tables.pinned[item]) {
-      if ((tables.lockedZones[item] & tables.slotZoneBit[item]) != 0) tables.pinnedItemClashes = true;
+    if (tables.fixedSlot[item] != SearchTables::kNoLane) {
+      if ((tables.lockedZones[item] & tables.slotZoneBit[tables.fixedSlot[item]]) != 0) {
+        tables.pinnedItemClashes = true;
+      }
       continue;
     }
     int slots = 0;
@@ -243,7 +257,7 @@ SearchTables deriveSearchTables(const GenerationState& state) {
   // Second pass: everything the checks locate.
   std::set<SlotIndex> followed(tables.lockedItems.begin(), tables.lockedItems.end());
   followed.insert(keys.begin(), keys.end());
-  followed.insert(tables.pinOrder.begin(), tables.pinOrder.end());
+  for (SlotIndex slot : tables.pinOrder) followed.insert(tables.pinItem[slot]);
   tables.followFits = followed.size() <= static_cast<size_t>(SearchTables::kFollowLanes);
   std::fill(std::begin(tables.lanes.followedItems), std::end(tables.lanes.followedItems), SearchTables::kNoLane);
   tables.followLane.fill(SearchTables::kNoLane);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "placement/parallel_search.h"
+#include "placement/shuffle.h"
 #include "state/generation_state.h"
 
 // When the progress line of a long generation first appears and how often it
@@ -24,6 +25,10 @@ struct ProgressTiming {
 // state.searchThreads above 1 the candidates are searched on that many
 // threads, with the same result.
 bool generatePlacement(GenerationState& state, const ProgressTiming& timing = ProgressTiming());
+
+// generatePlacement with a plando: each candidate also brings the plando's
+// items to their slots, in order, after the pins.
+bool generatePlacement(GenerationState& state, const FixedItems& plando, const ProgressTiming& timing = ProgressTiming());
 
 // The one-line attempt counter that a long generation rewrites in place, on a
 // smart terminal only.
