@@ -47,7 +47,7 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
     }
     const bool takesValue = name == "--seed" || name == "--character" || name == "--difficulty" ||
                             name == "--modifier" || name == "--output-dir" || name == "--check" ||
-                            name == "--threads";
+                            name == "--threads" || name == "--plando";
     const bool isSwitch = name == "--help" || name == "-h" || name == "--version" || name == "--enemies" ||
                           name == "--key-route" || name == "--spoiler-json" || name == "--race";
     if (!takesValue && !isSwitch) {
@@ -123,6 +123,12 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
         return false;
       }
       result.checkFile = value;
+    } else if (name == "--plando") {
+      if (value.empty()) {
+        error = "option --plando needs a file";
+        return false;
+      }
+      result.plandoFile = value;
     } else if (name == "--threads") {
       uint32_t threads = 0;
       if (!parseSeed(value, threads) || threads < 1 || threads > kMaxThreads) {
@@ -186,6 +192,7 @@ CheckRequest checkRequestFor(const CommandLine& commandLine) {
   request.seed = commandLine.seed;
   request.keyRoute = commandLine.keyRoute;
   request.outputDirectory = commandLine.outputDirectory;
+  request.plandoFile = commandLine.plandoFile;
   return request;
 }
 
@@ -220,6 +227,9 @@ std::string usageText() {
          "                          and is shown nowhere, and only the item list is written; share\n"
          "                          it and its file code (needs --character and --difficulty; not\n"
          "                          with --seed, --key-route or --spoiler-json)\n"
+         "  --plando FILE         keep the items FILE fixes where it says, one per line as\n"
+         "                          \"ITEM in ROOM: SLOT\" (a key route or spoiler file will do);\n"
+         "                          the rest is shuffled around them\n"
          "  --threads N           search on N threads (default: one per hardware thread);\n"
          "                          the files are the same for every N\n"
          "  --help                show this text\n"
@@ -241,5 +251,7 @@ std::string usageText() {
          "with --check: 0 the run can be completed (and is the seed's, with --seed),\n"
          "5 the file cannot be read or is not an item list, 6 the run cannot be completed,\n"
          "7 the run can be completed but is not the one --seed and the options give;\n"
-         "with --race: 8 the system's secure random source gave no seed (nothing written).\n";
+         "with --race: 8 the system's secure random source gave no seed (nothing written);\n"
+         "with --plando: 2 a line of the file is refused, 5 the file cannot be read,\n"
+         "6 no run can keep the file's lines (nothing written).\n";
 }

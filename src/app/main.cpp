@@ -64,8 +64,12 @@ int main(int argc, char** argv) {
       status = kExitNoSecureRandom;
     } else {
       // The menu printed this line itself.
-      if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
-      status = runGeneration(state, seed);
+      Plando plando;
+      status = commandLine.plandoFile.empty() ? kExitSuccess : loadPlando(state, commandLine.plandoFile, plando);
+      if (status == kExitSuccess) {
+        if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
+        status = runGeneration(state, seed, plando);
+      }
     }
   }
   // Keeps a console window open until its last lines are read.

@@ -334,11 +334,17 @@ int checkItemListFile(GenerationState& state, const CheckRequest& request) {
     seeded.errors = state.errors;
     seeded.options = options;
     seeded.searchKernel = state.searchKernel;
-    if (!generateRun(seeded, request.seed)) return kExitNoPlacement;
+    Plando plando;
+    if (!request.plandoFile.empty()) {
+      const int plandoStatus = loadPlando(seeded, request.plandoFile, plando);
+      if (plandoStatus != kExitSuccess) return plandoStatus;
+    }
+    if (!generateRun(seeded, request.seed, plando)) return kExitNoPlacement;
     const std::string expected = formatItemList(seeded);
     ItemListContents expectedContents;
     readItemList(expected, expectedContents, fault);
-    const std::string command = reproducingCommand(options, request.seed);
+    const std::string command = plando.fileName.empty() ? reproducingCommand(options, request.seed)
+                                                        : reproducingCommand(options, request.seed, plando);
     const int difference = firstDifference(contents, expectedContents);
     if (difference != 0) {
       printLine(state, file + " is not the file of: " + command + " (the first difference is on line " +

@@ -1,5 +1,8 @@
 #include "engine/run.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <ostream>
@@ -18,6 +21,7 @@
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
 #include "placement/key_route.h"
+#include "platform/platform.h"
 
 std::string generatingLine(const RunOptions& options) {
   return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
@@ -35,6 +39,17 @@ std::string reproducingCommand(const RunOptions& options, uint32_t seed) {
   }
   if (!list.empty()) command += " --modifier " + list;
   return command;
+}
+
+std::string reproducingCommand(const RunOptions& options, uint32_t seed, const Plando& plando) {
+  std::string name = printable(plando.fileName);
+  // A name the shell would split or misread is quoted.
+  if (name.find_first_of(" \t'\"$`\\&;|<>()*?") != std::string::npos) {
+    std::string quoted = "'";
+    for (char c : name) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    name = quoted + "'";
+  }
+  return reproducingCommand(options, seed) + " --plando " + name;
 }
 
 std::string seedLine(const RunOptions& options, uint32_t seed) {
@@ -69,6 +84,12 @@ void prepareGeneration(GenerationState& state, uint32_t seed) {
 
 namespace {
 
+std::vector<std::string> plandoTexts(const Plando& plando) {
+  std::vector<std::string> texts;
+  for (const PlandoLine& line : plando.lines) texts.push_back(line.text);
+  return texts;
+}
+
 // The generation after the search: reports a search that found nothing, or
 // applies the modifiers to the accepted placement.
 bool completeGeneration(GenerationState& state, bool found) {
@@ -84,12 +105,12 @@ bool completeGeneration(GenerationState& state, bool found) {
 
 }  // namespace
 
-bool generateRun(GenerationState& state, uint32_t seed) {
+bool generateRun(GenerationState& state, uint32_t seed, const Plando& plando) {
   prepareGeneration(state, seed);
-  return completeGeneration(state, generatePlacement(state));
+  return completeGeneration(state, generatePlacement(state, plandoFixes(plando)));
 }
 
-int finishGeneration(GenerationState& state, uint32_t seed, bool found) {
+int finishGeneration(GenerationState& state, uint32_t seed, bool found, const Plando& plando) {
   if (!completeGeneration(state, found)) return kExitNoPlacement;
   // Every file of the run, written together: a cheat sheet or key route
   // beside the item list of another run would describe a different game. A
@@ -100,7 +121,7 @@ int finishGeneration(GenerationState& state, uint32_t seed, bool found) {
     if (state.writeKeyRoute) {
       files.push_back({keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state))});
     }
-    if (state.writeSpoilerJson) files.push_back({spoilerFileName(state.options), formatSpoilerJson(state, seed)});
+    if (state.writeSpoilerJson) files.push_back({spoilerFileName(state.options), formatSpoilerJson(state, seed, plandoTexts(plando))});
   }
   printLine(state, "Writing to " + files[0].name);
   if (!writeOutputFiles(state, files)) return kExitWriteFailed;
@@ -112,10 +133,48 @@ int finishGeneration(GenerationState& state, uint32_t seed, bool found) {
   return kExitSuccess;
 }
 
-int runGeneration(GenerationState& state, uint32_t seed) {
+int runGeneration(GenerationState& state, uint32_t seed, const Plando& plando) {
   // Before the search, so a long run shows how to share it at once; a race
   // keeps its seed secret, since whoever knew it could make the cheat sheet.
-  if (!state.raceMode) printLine(state, seedLine(state.options, seed));
+  if (!state.raceMode) {
+    printLine(state, plando.fileName.empty() ? seedLine(state.options, seed)
+                                             : "Seed " + std::to_string(seed) + "; the same files again: " +
+                                                   reproducingCommand(state.options, seed, plando));
+  }
   prepareGeneration(state, seed);
-  return finishGeneration(state, seed, generatePlacement(state));
+  return finishGeneration(state, seed, generatePlacement(state, plandoFixes(plando)), plando);
+}
+
+int loadPlando(const GenerationState& state, const std::string& path, Plando& plando) {
+  std::string bytes, reason;
+  std::FILE* file = openRegularFile(path, reason);
+  if (file == nullptr) {
+    *state.errors << kMessagePrefix << "cannot read plando " << printable(path) << ": " << reason << std::endl;
+    return kExitCheckUnreadable;
+  }
+  // One byte more than a plando may have, so a longer file is refused.
+  bytes.resize(kPlandoFileLimit + 1);
+  errno = 0;
+  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
+  const bool failed = std::ferror(file) != 0;
+  const int code = errno;
+  std::fclose(file);
+  if (failed) {
+    *state.errors << kMessagePrefix << "cannot read plando " << printable(path) << ": "
+                  << (code ? std::strerror(code) : "unknown error") << std::endl;
+    return kExitCheckUnreadable;
+  }
+  GenerationState tables;
+  tables.options = state.options;
+  buildSlotCatalogue(tables);
+  buildConstraintTables(tables);
+  std::vector<std::string> lines;
+  int status = kExitSuccess;
+  if (!parsePlando(tables, path, bytes, plando, lines)) {
+    status = kExitBadArguments;
+  } else if (!provePlando(tables, plando, lines)) {
+    status = kExitPlandoImpossible;
+  }
+  for (const std::string& line : lines) *state.errors << kMessagePrefix << line << std::endl;
+  return status;
 }

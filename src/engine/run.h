@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/plando.h"
 #include "state/generation_state.h"
 
 // Exit statuses of the program.
@@ -15,6 +16,7 @@ constexpr int kExitCheckUnreadable = 5;  // --check: the file cannot be read or 
 constexpr int kExitCheckIncomplete = 6;  // --check: the run the file describes cannot be completed
 constexpr int kExitCheckDiffers = 7;     // --check: not the file --seed and the options give
 constexpr int kExitNoSecureRandom = 8;   // --race: the system's secure random source failed
+constexpr int kExitPlandoImpossible = 6;  // --plando: no run can keep the plando's lines
 
 // "Generating ItemList for Chris on Normal Difficulty..." and its siblings.
 std::string generatingLine(const RunOptions& options);
@@ -22,6 +24,9 @@ std::string generatingLine(const RunOptions& options);
 // The command that gives the same files again, e.g. "mansion-randomizer
 // --seed 5 --character jill --difficulty hard --enemies --modifier 1,6".
 std::string reproducingCommand(const RunOptions& options, uint32_t seed);
+
+// reproducingCommand of a plando run: the same, then " --plando FILE".
+std::string reproducingCommand(const RunOptions& options, uint32_t seed, const Plando& plando);
 
 // The first console line of every run: the seed and reproducingCommand.
 std::string seedLine(const RunOptions& options, uint32_t seed);
@@ -41,13 +46,13 @@ void prepareGeneration(GenerationState& state, uint32_t seed);
 // The rest of a run of `seed` once its search has ended, `found` telling
 // whether it accepted a placement: as runGeneration from there on, with its
 // exit status. For front ends that search elsewhere (the web page's workers).
-int finishGeneration(GenerationState& state, uint32_t seed, bool found);
+int finishGeneration(GenerationState& state, uint32_t seed, bool found, const Plando& plando = Plando());
 
 // The generation of a run without its files: seeds the generator, builds the
 // catalogue and tables, assigns the enemies, finds a placement and applies the
 // modifiers. Returns false after reporting on state.errors a generation that
 // reached state.attemptLimit.
-bool generateRun(GenerationState& state, uint32_t seed);
+bool generateRun(GenerationState& state, uint32_t seed, const Plando& plando = Plando());
 
 // Carries out the one run for the options already set: prints seedLine, seeds
 // the generator, builds the catalogue and tables, generates and writes both
@@ -57,4 +62,10 @@ bool generateRun(GenerationState& state, uint32_t seed);
 // kExitSuccess, or kExitWriteFailed after reporting a file that could not be
 // written (then no completion message is printed), or kExitNoPlacement after
 // reporting a generation that reached state.attemptLimit (nothing written).
-int runGeneration(GenerationState& state, uint32_t seed);
+int runGeneration(GenerationState& state, uint32_t seed, const Plando& plando = Plando());
+
+// Reads plando file `path` for state.options, refuses its bad lines and
+// proves that some run keeps it, reporting on state.errors. kExitSuccess with
+// `plando` filled; kExitCheckUnreadable (unreadable), kExitBadArguments
+// (refused lines) or kExitPlandoImpossible otherwise.
+int loadPlando(const GenerationState& state, const std::string& path, Plando& plando);
