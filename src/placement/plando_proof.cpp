@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include "placement/validator.h"
 
@@ -42,49 +43,62 @@ SlotIndex bestSlot(const GenerationState& state, const Placement& placement, int
   return best;
 }
 
-// How many zones with slots, not yet entered, need `key`.
-int demand(const GenerationState& state, int32_t key, const std::set<int32_t>& reached) {
-  std::set<Zone> zones(state.slotZones.begin(), state.slotZones.end());
-  int count = 0;
-  for (Zone zone : zones) {
-    const auto found = state.unlockTable.find(zone);
-    if (found == state.unlockTable.end() || enterable(state, zone, reached)) continue;
-    count += std::find(found->second.begin(), found->second.end(), key) != found->second.end();
+// `reached` with every placed key whose slot it can enter, and so on.
+std::set<int32_t> closure(const GenerationState& state, const Placement& placement, std::set<int32_t> reached) {
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (SlotIndex slot = 0; slot < kSlotCount; ++slot) {
+      const int32_t item = placement[slot];
+      if (item < 0 || reached.count(item) != 0 || !enterable(state, state.slotZones[slot], reached)) continue;
+      reached.insert(item);
+      grew = true;
+    }
   }
-  return count;
+  return reached;
 }
 
-// Reaches the keys in rounds: every fixed key whose slot can be entered,
-// then the free key most locks wait for, placed where it can be reached.
+// The free slots the keys `reached` open, and the zones with slots that need
+// `key` and are still closed: how much placing `key` promises.
+std::pair<int, int> promise(const GenerationState& state, const Placement& placement, const std::set<int32_t>& reached,
+                            int32_t key) {
+  std::set<int32_t> with = reached;
+  with.insert(key);
+  with = closure(state, placement, with);
+  int open = 0;
+  std::set<Zone> waiting;
+  for (SlotIndex slot = 0; slot < kSlotCount; ++slot) {
+    const Zone zone = state.slotZones[slot];
+    if (placement[slot] < 0 && enterable(state, zone, with)) ++open;
+    const auto needed = state.unlockTable.find(zone);
+    if (needed == state.unlockTable.end() || enterable(state, zone, reached)) continue;
+    if (std::find(needed->second.begin(), needed->second.end(), key) != needed->second.end()) waiting.insert(zone);
+  }
+  return {open, static_cast<int>(waiting.size())};
+}
+
+// Reaches the keys in rounds: every placed key whose slot can be entered,
+// then the free key that opens the most free slots (then the one most locks
+// wait for), placed where it can be reached.
 void placeKeys(const GenerationState& state, Placement& placement, std::vector<bool>& placed, PlandoProof& proof) {
   std::set<int32_t> keys;
   for (const auto& entry : state.unlockTable) keys.insert(entry.second.begin(), entry.second.end());
   std::set<int32_t> reached;
-  for (bool progress = true; progress;) {
-    progress = false;
-    for (int32_t key : keys) {
-      if (reached.count(key) != 0 || !placed[key]) continue;
-      const auto slot = std::find(placement.begin(), placement.end(), key) - placement.begin();
-      if (!enterable(state, state.slotZones[static_cast<std::size_t>(slot)], reached)) continue;
-      reached.insert(key);
-      progress = true;
-    }
-    if (progress) continue;
+  for (;;) {
+    reached = closure(state, placement, reached);
     int32_t chosen = -1;
-    int chosenDemand = -1;
+    std::pair<int, int> best{-1, -1};
     for (int32_t key : keys) {
       if (placed[key] || bestSlot(state, placement, key, &reached) < 0) continue;
-      const int keyDemand = demand(state, key, reached);
-      if (keyDemand > chosenDemand) {
+      const std::pair<int, int> keyPromise = promise(state, placement, reached, key);
+      if (keyPromise > best) {
         chosen = key;
-        chosenDemand = keyDemand;
+        best = keyPromise;
       }
     }
     if (chosen < 0) break;
     placement[bestSlot(state, placement, chosen, &reached)] = chosen;
     placed[chosen] = true;
     reached.insert(chosen);
-    progress = true;
   }
   for (int32_t key : keys) {
     if (reached.count(key) == 0) proof.unreachedKeys.push_back(key);
