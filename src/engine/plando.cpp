@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 #include <map>
 #include <iterator>
 
@@ -413,16 +412,7 @@ FixedItems plandoFixes(const Plando& plando) {
   return fixes;
 }
 
-std::string plandoPlace(const GenerationState& state, SlotIndex slot) {
-  const std::vector<const char*> rooms = cheatSheetRooms(state.options);
-  const auto index = static_cast<std::size_t>(slot);
-  int namesakes = 1;
-  for (std::size_t other = 0; other < index; ++other) {
-    namesakes += std::strcmp(rooms[other], rooms[index]) == 0 && state.slotNames[other] == state.slotNames[index];
-  }
-  const std::string place = std::string(rooms[index]) + ": " + state.slotNames[index];
-  return namesakes == 1 ? place : place + " (" + std::to_string(namesakes) + ")";
-}
+std::string plandoPlace(const GenerationState& state, SlotIndex slot) { return slotPlace(state, slot); }
 
 std::string plandoItemName(const GenerationState& state, int32_t item) {
   int number = 0;
