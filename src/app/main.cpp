@@ -57,19 +57,18 @@ int main(int argc, char** argv) {
     std::cerr << "mansion-randomizer: the input ended before a run was chosen" << std::endl;
     return kExitEndOfInput;
   }
-  int status = kExitWriteFailed;
-  if (prepareOutputDirectory(state, commandLine.outputDirectory)) {
+  // Read and proved first, so a plando that cannot be used leaves no folder.
+  Plando plando;
+  int status = commandLine.plandoFile.empty() ? kExitSuccess : loadPlando(state, commandLine.plandoFile, plando);
+  if (status == kExitSuccess && !prepareOutputDirectory(state, commandLine.outputDirectory)) status = kExitWriteFailed;
+  if (status == kExitSuccess) {
     uint32_t seed = commandLine.hasSeed ? commandLine.seed : clockSeed();
     if (state.raceMode && !raceSeed(state, seed)) {
       status = kExitNoSecureRandom;
     } else {
       // The menu printed this line itself.
-      Plando plando;
-      status = commandLine.plandoFile.empty() ? kExitSuccess : loadPlando(state, commandLine.plandoFile, plando);
-      if (status == kExitSuccess) {
-        if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
-        status = runGeneration(state, seed, plando);
-      }
+      if (commandLine.skipMenu) printLine(state, generatingLine(state.options));
+      status = runGeneration(state, seed, plando);
     }
   }
   // Keeps a console window open until its last lines are read.
