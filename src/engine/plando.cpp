@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
-#include <iterator>
 
 #include "catalogue/slot_catalogue.h"
 #include "modifiers/item_modifiers.h"
@@ -311,23 +310,28 @@ SlotIndex slotOfFixed(const GenerationState& state, const Plando& plando, const 
 
 // Walks from `key` along "lies in a zone that needs" among fixed unreached
 // keys; true with the cycle in `path` once the walk comes back.
+// Keys from which no walk comes back are remembered in `dead`, so that each
+// is walked from once.
 bool walkToCycle(const GenerationState& state, const Plando& plando, const std::vector<std::size_t>& kept,
-                 const std::vector<int32_t>& unreached, int32_t key, std::vector<int32_t>& path) {
+                 const std::vector<int32_t>& unreached, int32_t key, std::vector<int32_t>& path,
+                 std::vector<int32_t>& dead) {
   const auto seen = std::find(path.begin(), path.end(), key);
   if (seen != path.end()) {
     path.erase(path.begin(), seen);
     return true;
   }
+  if (std::find(dead.begin(), dead.end(), key) != dead.end()) return false;
   const SlotIndex slot = slotOfFixed(state, plando, kept, key);
   if (slot < 0 || std::find(unreached.begin(), unreached.end(), key) == unreached.end()) return false;
   path.push_back(key);
   const auto needed = state.unlockTable.find(state.slotZones[static_cast<std::size_t>(slot)]);
   if (needed != state.unlockTable.end()) {
     for (int32_t next : needed->second) {
-      if (walkToCycle(state, plando, kept, unreached, next, path)) return true;
+      if (walkToCycle(state, plando, kept, unreached, next, path, dead)) return true;
     }
   }
   path.pop_back();
+  dead.push_back(key);
   return false;
 }
 
@@ -335,9 +339,10 @@ bool walkToCycle(const GenerationState& state, const Plando& plando, const std::
 // needed; empty when there is none.
 std::vector<int32_t> fixedKeyCycle(const GenerationState& state, const Plando& plando,
                                    const std::vector<std::size_t>& kept, const std::vector<int32_t>& unreached) {
+  std::vector<int32_t> dead;
   for (int32_t key : unreached) {
     std::vector<int32_t> path;
-    if (walkToCycle(state, plando, kept, unreached, key, path)) return path;
+    if (walkToCycle(state, plando, kept, unreached, key, path, dead)) return path;
   }
   return {};
 }
