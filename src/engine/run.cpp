@@ -121,7 +121,11 @@ int finishGeneration(GenerationState& state, uint32_t seed, bool found, const Pl
     if (state.writeKeyRoute) {
       files.push_back({keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state))});
     }
-    if (state.writeSpoilerJson) files.push_back({spoilerFileName(state.options), formatSpoilerJson(state, seed, plandoTexts(plando))});
+    if (state.writeSpoilerJson) {
+      const std::vector<std::string> lines = plandoTexts(plando);
+      files.push_back({spoilerFileName(state.options),
+                       formatSpoilerJson(state, seed, plando.fileName.empty() ? nullptr : &lines)});
+    }
   }
   printLine(state, "Writing to " + files[0].name);
   if (!writeOutputFiles(state, files)) return kExitWriteFailed;

@@ -25,4 +25,4 @@ std::string spoilerFileName(const RunOptions& options);
 // catalogue and the constraint tables built and the placement final. A
 // plando run lists its plando lines last, under "plando".
 std::string formatSpoilerJson(const GenerationState& state, uint32_t seed,
-                              const std::vector<std::string>& plandoLines = {});
+                              const std::vector<std::string>* plandoLines = nullptr);
