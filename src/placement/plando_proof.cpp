@@ -57,8 +57,8 @@ std::set<int32_t> closure(const GenerationState& state, const Placement& placeme
   return reached;
 }
 
-// The free slots the keys `reached` open, and the zones with slots that need
-// `key` and are still closed: how much placing `key` promises.
+// How much placing `key` promises: the free slots open once it and the keys
+// it leads to are reached, then the closed zones with slots that need it.
 std::pair<int, int> promise(const GenerationState& state, const Placement& placement, const std::set<int32_t>& reached,
                             int32_t key) {
   std::set<int32_t> with = reached;
