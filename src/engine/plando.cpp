@@ -94,7 +94,7 @@ struct Reader {
   std::vector<std::string>& refusals;
   std::vector<const char*> rooms;
   std::vector<bool> pinned;
-  std::map<int32_t, int> itemLine;  // item -> the line that fixed it
+  std::map<int32_t, int> itemLine;    // item -> the line that fixed it
   std::map<SlotIndex, int> slotLine;  // slot -> the line that fixed it
 };
 
@@ -200,22 +200,23 @@ void accept(Reader& reader, int line, SlotIndex slot, int32_t item) {
   const auto itemSeen = reader.itemLine.find(item);
   const auto slotSeen = reader.slotLine.find(slot);
   if (modifier != 0) {
-    refuse(reader, line, "modifier " + std::to_string(modifier) + " turns the " + nameOf(reader, item) +
-                             " into another item");
+    refuse(reader, line,
+           "modifier " + std::to_string(modifier) + " turns the " + nameOf(reader, item) + " into another item");
   } else if (reader.pinned[static_cast<std::size_t>(slot)] && item != slot) {
     refuse(reader, line, plandoPlace(state, slot) + " keeps its own item in " + game);
   } else if (reader.pinned[static_cast<std::size_t>(item)] && item != slot) {
     refuse(reader, line, "the " + nameOf(reader, item) + " stays in " + plandoPlace(state, item) + " in " + game);
   } else if (itemSeen != reader.itemLine.end()) {
-    refuse(reader, line, "the " + plandoItemName(state, item) + " is fixed already on line " +
-                             std::to_string(itemSeen->second));
+    refuse(reader, line,
+           "the " + plandoItemName(state, item) + " is fixed already on line " + std::to_string(itemSeen->second));
   } else if (slotSeen != reader.slotLine.end()) {
-    refuse(reader, line, plandoPlace(state, slot) + " is given an item already on line " +
-                             std::to_string(slotSeen->second));
+    refuse(reader, line,
+           plandoPlace(state, slot) + " is given an item already on line " + std::to_string(slotSeen->second));
   } else {
     reader.itemLine[item] = line;
     reader.slotLine[slot] = line;
-    reader.plando.lines.push_back({line, {slot, item}, plandoItemName(state, item) + " in " + plandoPlace(state, slot)});
+    reader.plando.lines.push_back(
+        {line, {slot, item}, plandoItemName(state, item) + " in " + plandoPlace(state, slot)});
   }
 }
 
@@ -366,16 +367,17 @@ std::string failure(const GenerationState& state, const Plando& plando, const st
     for (std::size_t i = 0; i < cycle.size(); ++i) {
       names.push_back(plandoItemName(state, cycle[i]));
       const int32_t next = cycle[(i + 1) % cycle.size()];
-      needs += std::string(i == 0 ? "" : "; ") + "the " + rooms[static_cast<std::size_t>(slotOfFixed(state, plando, kept, cycle[i]))] +
-               " needs the " + plandoItemName(state, next);
+      needs += std::string(i == 0 ? "" : "; ") + "the " +
+               rooms[static_cast<std::size_t>(slotOfFixed(state, plando, kept, cycle[i]))] + " needs the " +
+               plandoItemName(state, next);
     }
     return listed(names) + " lock each other in: " + needs;
   }
   std::vector<std::string> fixedKeys;
   std::vector<std::string> freeKeys;
   for (int32_t key : proof.unreachedKeys) {
-    const bool fixed = std::any_of(kept.begin(), kept.end(),
-                                   [&](std::size_t index) { return plando.lines[index].fixed.item == key; });
+    const bool fixed =
+        std::any_of(kept.begin(), kept.end(), [&](std::size_t index) { return plando.lines[index].fixed.item == key; });
     (fixed ? fixedKeys : freeKeys).push_back(plandoItemName(state, key));
   }
   if (fixedKeys.size() >= 2 && freeKeys.empty()) return listed(fixedKeys) + " lock each other in";
@@ -440,7 +442,8 @@ bool parsePlando(const GenerationState& state, const std::string& fileName, cons
     refusals.push_back(printable(fileName) + ": the file is over 64 KiB");
     return false;
   }
-  Reader reader{state, fileName, plando, refusals, cheatSheetRooms(state.options), std::vector<bool>(kSlotCount), {}, {}};
+  Reader reader{state, fileName, plando, refusals, cheatSheetRooms(state.options), std::vector<bool>(kSlotCount),
+                {},    {}};
   for (SlotIndex slot : pinnedSlotOrder(state.options)) reader.pinned[static_cast<std::size_t>(slot)] = true;
   std::vector<std::string> lines;
   std::size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
@@ -459,7 +462,8 @@ bool parsePlando(const GenerationState& state, const std::string& fileName, cons
     tooLong = true;
   }
   if (tooLong) return false;
-  const auto firstText = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return !normalized(l).empty(); });
+  const auto firstText =
+      std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return !normalized(l).empty(); });
   if (firstText != lines.end() && normalized(*firstText)[0] == '{') {
     readSpoiler(reader, lines);
   } else {

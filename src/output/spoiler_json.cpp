@@ -101,7 +101,8 @@ std::string spoilerFileName(const RunOptions& options) {
   return std::string("Spoiler") + characterName(options) + difficultyName(options) + ".json";
 }
 
-std::string formatSpoilerJson(const GenerationState& state, uint32_t seed, const std::vector<std::string>* plandoLines) {
+std::string formatSpoilerJson(const GenerationState& state, uint32_t seed,
+                              const std::vector<std::string>* plandoLines) {
   const RunOptions& options = state.options;
   // "Version 0.85" on the cheat sheet; tools compare the number.
   const std::string versionPrefix = "Version ";

@@ -117,7 +117,8 @@ PlandoProof provePlacement(const GenerationState& state, const FixedItems& pland
   for (const FixedItem& line : fixed) {
     placement[line.slot] = line.item;
     placed[line.item] = true;
-    if (proof.selfLockedItem < 0 && locks(state, line.item, state.slotZones[line.slot])) proof.selfLockedItem = line.item;
+    if (proof.selfLockedItem < 0 && locks(state, line.item, state.slotZones[line.slot]))
+      proof.selfLockedItem = line.item;
   }
   if (proof.selfLockedItem >= 0) return proof;
   placeKeys(state, placement, placed, proof);

@@ -29,7 +29,7 @@ char* handOverText(const std::string& json) {
 // exit status for it (0, 2 or 6), "lines": the console's messages, or the
 // accepted lines as the spoiler file lists them}.
 extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckPlando(const char* name, int chris, int hard, int modifiers,
-                                                    const char* text) {
+                                                     const char* text) {
   GenerationState state;
   state.options.character = chris != 0;
   state.options.hardDifficulty = hard != 0;

@@ -117,8 +117,7 @@ TEST(PlandoTest, ExplainsAnImpossiblePlandoByItsSmallestSetOfLines) {
        "Ink Ribbon in slot 50\nBlue Gemstone in TIGER STATUE ROOM: Shotgun Shells\n",
        "p.txt: no run can keep these lines:\np.txt line 2: Blue Gemstone in TIGER STATUE ROOM: Shotgun Shells\n"
        "Blue Gemstone in TIGER STATUE ROOM: Shotgun Shells: the TIGER STATUE ROOM needs the Blue Gemstone\n"},
-      {"a fixed key and a pinned one", setting(true, false),
-       "Shield Key in slot 1\nOld Key 2 in BAR: Missing Music\n",
+      {"a fixed key and a pinned one", setting(true, false), "Shield Key in slot 1\nOld Key 2 in BAR: Missing Music\n",
        "p.txt: no run can keep these lines:\np.txt line 2: Old Key 2 in BAR: Missing Music\n"
        "Old Key 2 and Dog Collar lock each other in: the BAR needs the Dog Collar; the OUTSIDE BALCONY needs the "
        "Old Key 2\n"},
