@@ -352,15 +352,16 @@ std::vector<int32_t> fixedKeyCycle(const GenerationState& state, const Plando& p
 std::string failure(const GenerationState& state, const Plando& plando, const std::vector<std::size_t>& kept,
                     const PlandoProof& proof) {
   const std::vector<const char*> rooms = cheatSheetRooms(state.options);
-  if (proof.selfLockedItem >= 0) {
-    for (std::size_t index : kept) {
-      const PlandoLine& line = plando.lines[index];
-      if (line.fixed.item != proof.selfLockedItem) continue;
-      return line.text + ": the " + rooms[static_cast<std::size_t>(line.fixed.slot)] + " needs the " +
-             state.slotNames[static_cast<std::size_t>(line.fixed.item)];
-    }
-  }
   const std::vector<int32_t> cycle = fixedKeyCycle(state, plando, kept, proof.unreachedKeys);
+  // A key behind a lock it opens, whether the lock table or the unlock
+  // table says so.
+  const int32_t selfLocked = proof.selfLockedItem >= 0 ? proof.selfLockedItem : cycle.size() == 1 ? cycle[0] : -1;
+  for (std::size_t index : kept) {
+    const PlandoLine& line = plando.lines[index];
+    if (selfLocked < 0 || line.fixed.item != selfLocked) continue;
+    return line.text + ": the " + rooms[static_cast<std::size_t>(line.fixed.slot)] + " needs the " +
+           state.slotNames[static_cast<std::size_t>(line.fixed.item)];
+  }
   if (!cycle.empty()) {
     std::vector<std::string> names;
     std::string needs;
