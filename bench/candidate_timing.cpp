@@ -8,6 +8,9 @@
 //
 //   MANSION_KERNEL=portable ./build-bench/bench/candidate_timing chris hard
 //
+// A fifth argument N times a plando of N lines: the first N key items the
+// run does not pin, each kept in its own slot.
+//
 // and for WebAssembly, from the source folder (flags as the page's build;
 // of the search's loops, the web build's alone):
 //
@@ -16,15 +19,20 @@
 //     src/placement/search_kernel.cpp src/placement/search_kernel-wasm.cpp -o build-bench/candidate_timing.js
 //   node build-bench/candidate_timing.js chris hard
 
+#include <algorithm>
 #include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <sstream>
+#include <vector>
 
+#include "catalogue/pins.h"
 #include "catalogue/slot_catalogue.h"
 #include "placement/candidate_search.h"
 #include "placement/constraint_tables.h"
+#include "placement/shuffle.h"
 
 // Called through a pointer the optimiser cannot follow: WebAssembly engines
 // replace a function's baseline code only at its next call, so a search
@@ -34,7 +42,7 @@ bool (*volatile searchBlock)(GenerationState&, const SearchTables&, int32_t) = s
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: candidate_timing chris|jill normal|hard [candidates] [repetitions]\n");
+    std::fprintf(stderr, "usage: candidate_timing chris|jill normal|hard [candidates] [repetitions] [plando lines]\n");
     return 2;
   }
   GenerationState state;
@@ -45,7 +53,17 @@ int main(int argc, char** argv) {
   const char* kernel = std::getenv("MANSION_KERNEL");
   buildSlotCatalogue(state);
   buildConstraintTables(state);
-  const SearchTables tables = deriveSearchTables(state, kernel ? kernel : "");
+  const size_t plandoLines = argc > 5 ? static_cast<size_t>(std::atoi(argv[5])) : 0;
+  const std::vector<SlotIndex> pins = pinnedSlotOrder(state.options);
+  std::set<int32_t> keys;
+  for (const auto& entry : state.unlockTable) keys.insert(entry.second.begin(), entry.second.end());
+  FixedItems plando;
+  for (int32_t key : keys) {
+    if (plando.size() < plandoLines && std::find(pins.begin(), pins.end(), key) == pins.end()) {
+      plando.push_back({key, key});
+    }
+  }
+  const SearchTables tables = deriveSearchTables(state, kernel ? kernel : "", plando);
   state.random.reseed(20240611);
   double least = 0;
   for (int repetition = 0; repetition < repetitions; ++repetition) {
@@ -56,7 +74,7 @@ int main(int argc, char** argv) {
     const double perCandidate = seconds * 1e9 / static_cast<double>(state.attemptCount - before);
     if (repetition == 0 || perCandidate < least) least = perCandidate;
   }
-  std::printf("%s %s, kernel %s: %.1f ns per candidate (least of %d repetitions of %lld)\n", argv[1], argv[2],
-              tables.kernel->name, least, repetitions, candidates);
+  std::printf("%s %s, kernel %s, %zu plando lines: %.1f ns per candidate (least of %d repetitions of %lld)\n",
+              argv[1], argv[2], tables.kernel->name, plando.size(), least, repetitions, candidates);
   return 0;
 }

@@ -143,6 +143,15 @@ bool takeCheck(Parse& parse, const std::string& value) {
   return true;
 }
 
+bool takePlando(Parse& parse, const std::string& value) {
+  if (value.empty()) {
+    parse.error = "option --plando needs a file";
+    return false;
+  }
+  parse.result.plandoFile = value;
+  return true;
+}
+
 bool takeThreads(Parse& parse, const std::string& value) {
   uint32_t threads = 0;
   if (!parseSeed(value, threads) || threads < 1 || threads > kMaxThreads) {
@@ -179,6 +188,7 @@ const Option kOptions[] = {
     {"--race", false, takeRace},
     {"--check", true, takeCheck},
     {"--threads", true, takeThreads},
+    {"--plando", true, takePlando},
 };
 
 const Option* findOption(const std::string& name) {
@@ -253,6 +263,10 @@ bool parseCommandLine(const std::vector<std::string>& arguments, CommandLine& re
     error = std::string("--race cannot be given with ") + refused;
     return false;
   }
+  if (!result.plandoFile.empty() && !result.checkFile.empty() && !result.hasSeed) {
+    error = "--plando cannot be given with --check without --seed: it names the plando of the seed's run";
+    return false;
+  }
   if (result.spoilerJson && !result.checkFile.empty()) {
     error = "--spoiler-json cannot be given with --check: a check writes no spoiler file";
     return false;
@@ -277,6 +291,7 @@ CheckRequest checkRequestFor(const CommandLine& commandLine) {
   request.seed = commandLine.seed;
   request.keyRoute = commandLine.keyRoute;
   request.outputDirectory = commandLine.outputDirectory;
+  request.plandoFile = commandLine.plandoFile;
   return request;
 }
 
@@ -314,6 +329,9 @@ std::string usageText() {
          "                          seed, but the item list holds the whole placement: --check\n"
          "                          --key-route on it shows the route, so a race relies on racers\n"
          "                          not opening their file with these tools\n"
+         "  --plando FILE         keep the items FILE fixes where it says, one per line as\n"
+         "                          \"ITEM in ROOM: SLOT\" (a key route or spoiler file will do);\n"
+         "                          the rest is shuffled around them\n"
          "  --threads N           search on N threads (default: one per hardware thread);\n"
          "                          the files are the same for every N\n"
          "  --help                show this text\n"
@@ -335,5 +353,7 @@ std::string usageText() {
          "with --check: 0 the run can be completed (and is the seed's, with --seed),\n"
          "5 the file cannot be read or is not an item list, 6 the run cannot be completed,\n"
          "7 the run can be completed but is not the one --seed and the options give;\n"
-         "with --race: 8 the system's secure random source gave no seed (nothing written).\n";
+         "with --race: 8 the system's secure random source gave no seed (nothing written);\n"
+         "with --plando: 2 a line of the file is refused, 5 the file cannot be read,\n"
+         "6 no run can keep the file's lines (nothing written).\n";
 }

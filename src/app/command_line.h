@@ -26,6 +26,8 @@ struct CommandLine {
   bool race = false;
   // --check FILE: check that item list instead of generating one.
   std::string checkFile;
+  // --plando FILE: the items that file fixes keep their slots.
+  std::string plandoFile;
   bool characterGiven = false;
   bool difficultyGiven = false;
   // --threads N: threads for the placement search; 0 when not given (one per

@@ -61,8 +61,15 @@ int main(int argc, char** argv) {
     std::cerr << "mansion-randomizer: the input ended before a run was chosen" << std::endl;
     return kExitEndOfInput;
   }
-  int status = kExitWriteFailed;
-  if (prepareOutputDirectory(settings.output, reporter, commandLine.outputDirectory)) {
+  // Read and proved first, so a plando that cannot be used leaves no folder.
+  Plando plando;
+  int status = commandLine.plandoFile.empty() ? kExitSuccess
+                                              : loadPlando(state.options, reporter, commandLine.plandoFile, plando);
+  usePlando(settings, plando);
+  if (status == kExitSuccess && !prepareOutputDirectory(settings.output, reporter, commandLine.outputDirectory)) {
+    status = kExitWriteFailed;
+  }
+  if (status == kExitSuccess) {
     uint32_t seed = commandLine.hasSeed ? commandLine.seed : clockSeed();
     if (settings.raceMode && !raceSeed(reporter, seed)) {
       status = kExitNoSecureRandom;

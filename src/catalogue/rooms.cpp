@@ -1,6 +1,7 @@
 #include "catalogue/rooms.h"
 
 #include <cstddef>
+#include <cstring>
 #include <iterator>
 
 #include "catalogue/pins.h"
@@ -121,5 +122,13 @@ std::vector<CheatSheetRoom> cheatSheetLayout(const RunOptions& options) {
 
 std::string slotPlace(const GenerationState& state, SlotIndex slot) {
   const auto index = static_cast<std::size_t>(slot);
-  return std::string(cheatSheetRooms(state.options).at(index)) + ": " + state.slotNames.at(index);
+  const std::vector<const char*> rooms = cheatSheetRooms(state.options);
+  // A room with two slots of one name (Hard's two Green Herbs in the winding
+  // passage) tells them apart, so that a line names one slot.
+  int namesake = 1;
+  for (std::size_t other = 0; other < index; ++other) {
+    namesake += std::strcmp(rooms[other], rooms.at(index)) == 0 && state.slotNames[other] == state.slotNames[index];
+  }
+  const std::string place = std::string(rooms.at(index)) + ": " + state.slotNames.at(index);
+  return namesake == 1 ? place : place + " (" + std::to_string(namesake) + ")";
 }

@@ -135,5 +135,6 @@ struct CheatSheetRoom {
 std::vector<CheatSheetRoom> cheatSheetLayout(const RunOptions& options);
 
 // Where slot `slot` lies, as the cheat sheet shows it: its room heading, ": "
-// and the slot's display name, e.g. "BAR: Missing Music".
+// and the slot's display name, e.g. "BAR: Missing Music"; the second slot of
+// one name in a room as "WINDING UNDERGROUND PASSAGE: Green Herb (2)".
 std::string slotPlace(const GenerationState& state, SlotIndex slot);

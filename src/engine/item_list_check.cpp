@@ -329,17 +329,26 @@ int reportCompletion(const GenerationState& state, Reporter& reporter, const Che
   return kExitCheckIncomplete;
 }
 
-// Generates the run of request.seed and prints whether the file is it;
-// kExitSuccess, kExitCheckDiffers, or kExitNoPlacement after reporting a
-// seed whose run could not be generated.
+// Generates the run of request.seed (with request.plandoFile's plando) and
+// prints whether the file is it; kExitSuccess, kExitCheckDiffers,
+// kExitNoPlacement after reporting a seed whose run could not be generated,
+// or loadPlando's status for a plando that cannot be used.
 int compareWithSeed(const RunOptions& options, const SearchSettings& search, Reporter& reporter,
                     const CheckRequest& request, const std::string& bytes, const ItemListContents& contents) {
   const std::string file = printable(request.file);
+  // The plando the seed's run was made with, proved as the run proved it.
+  Plando plando;
+  SearchSettings withPlando = search;
+  if (!request.plandoFile.empty()) {
+    const int status = loadPlando(options, reporter, request.plandoFile, plando);
+    if (status != kExitSuccess) return status;
+    withPlando.fixedItems = plandoFixes(plando);
+  }
   GenerationState seeded;
   seeded.options = options;
   std::ostringstream discarded;
   Reporter quiet(discarded, *reporter.errors);
-  if (!generateRun(seeded, search, quiet, request.seed)) return kExitNoPlacement;
+  if (!generateRun(seeded, withPlando, quiet, request.seed)) return kExitNoPlacement;
   const std::string expected = formatItemList(seeded);
   ItemListContents expectedContents;
   ItemListFault fault;
@@ -349,7 +358,7 @@ int compareWithSeed(const RunOptions& options, const SearchSettings& search, Rep
                               std::to_string(fault.line) + ": " + fault.reason);
     return kExitNoPlacement;
   }
-  const std::string command = reproducingCommand(options, request.seed);
+  const std::string command = reproducingCommand(options, request.seed, plando);
   const int difference = firstDifference(contents, expectedContents);
   if (difference != 0) {
     printLine(reporter, file + " is not the file of: " + command + " (the first difference is on line " +

@@ -24,6 +24,8 @@ struct CheckRequest {
   bool keyRoute = false;
   // Where the key route goes; empty means the checked file's folder.
   std::string outputDirectory;
+  // The plando file the seed's run was made with; empty for none.
+  std::string plandoFile;
 };
 
 // Sets character and hardDifficulty from an item list file name such as

@@ -1,5 +1,8 @@
 #include "engine/run.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <ostream>
@@ -18,13 +21,32 @@
 #include "placement/constraint_tables.h"
 #include "placement/generation.h"
 #include "placement/key_route.h"
+#include "platform/platform.h"
 
 std::string generatingLine(const RunOptions& options) {
   return std::string("Generating ItemList for ") + characterName(options) + " on " + difficultyName(options) +
          " Difficulty...";
 }
 
-std::string reproducingCommand(const RunOptions& options, uint32_t seed) {
+namespace {
+
+// A file name as a shell reads it back as one word: quoted where it would be
+// split or misread.
+std::string shellWord(const std::string& text) {
+  if (text.find_first_of(" \t'\"$`\\&;|<>()*?") == std::string::npos) return text;
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The search's tables for the run's kernel and plando exchanges.
+SearchTables searchTables(const GenerationState& state, const SearchSettings& search) {
+  return deriveSearchTables(state, search.kernel, search.fixedItems);
+}
+
+}  // namespace
+
+std::string reproducingCommand(const RunOptions& options, uint32_t seed, const Plando& plando) {
   std::string command = "mansion-randomizer --seed " + std::to_string(seed) + " --character " +
                         (options.character ? "chris" : "jill") + " --difficulty " +
                         (options.hardDifficulty ? "hard" : "normal");
@@ -34,11 +56,12 @@ std::string reproducingCommand(const RunOptions& options, uint32_t seed) {
     if (modifierOn(options, number)) list += (list.empty() ? "" : ",") + std::to_string(number);
   }
   if (!list.empty()) command += " --modifier " + list;
+  if (!plando.fileName.empty()) command += " --plando " + shellWord(printable(plando.fileName));
   return command;
 }
 
-std::string seedLine(const RunOptions& options, uint32_t seed) {
-  return "Seed " + std::to_string(seed) + "; the same files again: " + reproducingCommand(options, seed);
+std::string seedLine(const RunOptions& options, uint32_t seed, const Plando& plando) {
+  return "Seed " + std::to_string(seed) + "; the same files again: " + reproducingCommand(options, seed, plando);
 }
 
 uint32_t clockSeed() {
@@ -72,30 +95,30 @@ void beginRun(GenerationState& state, const RunSettings& settings, Reporter& rep
   if (generating == GeneratingLine::print) printLine(reporter, generatingLine(state.options));
   // Before the search, so a long run shows how to share it at once; a race
   // keeps its seed secret, since whoever knew it could make the cheat sheet.
-  if (!settings.raceMode) printLine(reporter, seedLine(state.options, seed));
+  if (!settings.raceMode) printLine(reporter, seedLine(state.options, seed, settings.plando));
   prepareGeneration(state, reporter, seed);
 }
 
 bool searchRun(GenerationState& state, const RunSettings& settings, Reporter& reporter) {
-  return generatePlacement(state, deriveSearchTables(state, settings.search.kernel), settings.search, reporter);
+  return generatePlacement(state, searchTables(state, settings.search), settings.search, reporter);
 }
 
 TaskSearch startTaskSearch(const GenerationState& state, const RunSettings& settings, const Reporter& reporter) {
   TaskSearch search;
-  search.tables = deriveSearchTables(state, settings.search.kernel);
+  search.tables = searchTables(state, settings.search);
   startBlockSearch(search.ledger, state.random, settings.search.attemptLimit - state.attemptCount);
   search.progress = startProgressLine(reporter);
   return search;
 }
 
-SearchTables taskSearcherTables(const RunOptions& options, uint32_t seed, const std::string& kernel) {
+SearchTables taskSearcherTables(const RunOptions& options, uint32_t seed, const SearchSettings& search) {
   GenerationState state;
   state.options = options;
   // Without a buffer it drops everything: the run's lines come from the run.
   std::ostream silent{nullptr};
   Reporter quiet(silent, silent);
   prepareGeneration(state, quiet, seed);
-  return deriveSearchTables(state, kernel);
+  return searchTables(state, search);
 }
 
 void recordTaskSearch(TaskSearch& search, const GenerationState& state, Reporter& reporter,
@@ -110,6 +133,12 @@ bool endTaskSearch(TaskSearch& search, GenerationState& state, const RunSettings
 }
 
 namespace {
+
+std::vector<std::string> plandoTexts(const Plando& plando) {
+  std::vector<std::string> texts;
+  for (const PlandoLine& line : plando.lines) texts.push_back(line.text);
+  return texts;
+}
 
 // The generation after the search: reports a search that found nothing, or
 // applies the modifiers to the accepted placement.
@@ -134,7 +163,11 @@ std::vector<OutputFile> runFiles(const GenerationState& state, const RunSettings
   if (settings.writeKeyRoute) {
     files.push_back({keyRouteFileName(state.options), formatKeyRoute(state, planKeyRoute(state))});
   }
-  if (settings.writeSpoilerJson) files.push_back({spoilerFileName(state.options), formatSpoilerJson(state, seed)});
+  if (settings.writeSpoilerJson) {
+    const std::vector<std::string> lines = plandoTexts(settings.plando);
+    files.push_back({spoilerFileName(state.options),
+                     formatSpoilerJson(state, seed, settings.plando.fileName.empty() ? nullptr : &lines)});
+  }
   return files;
 }
 
@@ -142,7 +175,7 @@ std::vector<OutputFile> runFiles(const GenerationState& state, const RunSettings
 
 bool generateRun(GenerationState& state, const SearchSettings& search, Reporter& reporter, uint32_t seed) {
   prepareGeneration(state, reporter, seed);
-  const bool found = generatePlacement(state, deriveSearchTables(state, search.kernel), search, reporter);
+  const bool found = generatePlacement(state, searchTables(state, search), search, reporter);
   return completeGeneration(state, reporter, found);
 }
 
@@ -163,4 +196,43 @@ int runGeneration(GenerationState& state, const RunSettings& settings, Reporter&
                   GeneratingLine generating) {
   beginRun(state, settings, reporter, seed, generating);
   return finishRun(state, settings, reporter, seed, searchRun(state, settings, reporter));
+}
+
+void usePlando(RunSettings& settings, const Plando& plando) {
+  settings.plando = plando;
+  settings.search.fixedItems = plandoFixes(plando);
+}
+
+int loadPlando(const RunOptions& options, Reporter& reporter, const std::string& path, Plando& plando) {
+  std::string bytes, reason;
+  std::FILE* file = openRegularFile(path, reason);
+  if (file == nullptr) {
+    reportError(reporter, kMessagePrefix + ("cannot read plando " + printable(path)) + ": " + reason);
+    return kExitCheckUnreadable;
+  }
+  // One byte more than a plando may have, so a longer file is refused.
+  bytes.resize(kPlandoFileLimit + 1);
+  errno = 0;
+  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
+  const bool failed = std::ferror(file) != 0;
+  const int code = errno;
+  std::fclose(file);
+  if (failed) {
+    reportError(reporter, kMessagePrefix + ("cannot read plando " + printable(path)) + ": " +
+                              (code ? std::strerror(code) : "unknown error"));
+    return kExitCheckUnreadable;
+  }
+  GenerationState tables;
+  tables.options = options;
+  buildSlotCatalogue(tables);
+  buildConstraintTables(tables);
+  std::vector<std::string> lines;
+  int status = kExitSuccess;
+  if (!parsePlando(tables, path, bytes, plando, lines)) {
+    status = kExitBadArguments;
+  } else if (!provePlando(tables, plando, lines)) {
+    status = kExitPlandoImpossible;
+  }
+  for (const std::string& line : lines) reportError(reporter, kMessagePrefix + line);
+  return status;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/plando.h"
 #include "output/text_file.h"
 #include "placement/candidate_search.h"
 #include "placement/generation.h"
@@ -20,16 +21,19 @@ constexpr int kExitCheckUnreadable = 5;  // --check: the file cannot be read or 
 constexpr int kExitCheckIncomplete = 6;  // --check: the run the file describes cannot be completed
 constexpr int kExitCheckDiffers = 7;     // --check: not the file --seed and the options give
 constexpr int kExitNoSecureRandom = 8;   // --race: the system's secure random source failed
+constexpr int kExitPlandoImpossible = 6;  // --plando: no run can keep the plando's lines
 
 // "Generating ItemList for Chris on Normal Difficulty..." and its siblings.
 std::string generatingLine(const RunOptions& options);
 
 // The command that gives the same files again, e.g. "mansion-randomizer
-// --seed 5 --character jill --difficulty hard --enemies --modifier 1,6".
-std::string reproducingCommand(const RunOptions& options, uint32_t seed);
+// --seed 5 --character jill --difficulty hard --enemies --modifier 1,6", and
+// for a plando run " --plando FILE" after it (quoted where a shell would
+// split it).
+std::string reproducingCommand(const RunOptions& options, uint32_t seed, const Plando& plando = {});
 
 // The first console line of every run: the seed and reproducingCommand.
-std::string seedLine(const RunOptions& options, uint32_t seed);
+std::string seedLine(const RunOptions& options, uint32_t seed, const Plando& plando = {});
 
 // The generator's seed when none is given: the low 32 bits of the current
 // time in seconds.
@@ -47,7 +51,14 @@ struct RunSettings {
   // A race: the seed is shown nowhere and only the item list is written, so
   // nobody can make the run's cheat sheet.
   bool raceMode = false;
+  // The player's plando, named in the seed line and the spoiler file; its
+  // exchanges are search.fixedItems (usePlando sets both).
+  Plando plando;
 };
+
+// Makes `plando` the run's: its lines for the seed line and the spoiler file,
+// its exchanges for the search.
+void usePlando(RunSettings& settings, const Plando& plando);
 
 // Makes `directory` (created when missing) the folder the files go to; an
 // empty name keeps the current folder. Reports a failure on reporter.errors.
@@ -80,9 +91,10 @@ struct TaskSearch {
 // Starts the task search of a begun run.
 TaskSearch startTaskSearch(const GenerationState& state, const RunSettings& settings, const Reporter& reporter);
 
-// The tables a searcher of tasks needs for the run of `seed` and `options`,
-// built as beginRun builds them, printing nothing.
-SearchTables taskSearcherTables(const RunOptions& options, uint32_t seed, const std::string& kernel);
+// The tables a searcher of tasks needs for the run of `seed` and `options`
+// (its kernel and plando exchanges from `search`), built as beginRun builds
+// them, printing nothing.
+SearchTables taskSearcherTables(const RunOptions& options, uint32_t seed, const SearchSettings& search);
 
 // Enters what came of a task (`passing`: its passing candidate, if any, taken
 // over) and updates the progress line.
@@ -112,3 +124,9 @@ bool generateRun(GenerationState& state, const SearchSettings& search, Reporter&
 // finishRun's exit status.
 int runGeneration(GenerationState& state, const RunSettings& settings, Reporter& reporter, uint32_t seed,
                   GeneratingLine generating);
+
+// Reads plando file `path` for `options`, refuses its bad lines and proves
+// that some run keeps it, reporting on the reporter's errors. kExitSuccess
+// with `plando` filled; kExitCheckUnreadable (unreadable), kExitBadArguments
+// (refused lines) or kExitPlandoImpossible otherwise.
+int loadPlando(const RunOptions& options, Reporter& reporter, const std::string& path, Plando& plando);

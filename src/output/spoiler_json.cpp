@@ -31,7 +31,8 @@ std::string spoilerFileName(const RunOptions& options) {
   return std::string("Spoiler") + characterName(options) + difficultyName(options) + ".json";
 }
 
-std::string formatSpoilerJson(const GenerationState& state, uint32_t seed) {
+std::string formatSpoilerJson(const GenerationState& state, uint32_t seed,
+                              const std::vector<std::string>* plandoLines) {
   const RunOptions& options = state.options;
   // "Version 0.85" on the cheat sheet; tools compare the number.
   const std::string versionPrefix = "Version ";
@@ -99,6 +100,16 @@ std::string formatSpoilerJson(const GenerationState& state, uint32_t seed) {
     json.close(']');
   }
   json.close(']');
+  // Only a plando run has the field, so other files keep their bytes.
+  if (plandoLines != nullptr) {
+    json.key("plando");
+    json.open('[');
+    for (const std::string& line : *plandoLines) {
+      json.next();
+      json.value(jsonString(line));
+    }
+    json.close(']');
+  }
   json.close('}');
   return json.text + "\n";
 }

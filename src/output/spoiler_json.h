@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "state/generation_state.h"
 
@@ -16,5 +17,7 @@ std::string spoilerFileName(const RunOptions& options);
 // the options, the file code, every slot, the enemy rooms and the key route,
 // as JSON with two-space indentation and LF line ends (the layout
 // JSON.stringify(value, null, 2) gives, and a last line end). Needs the
-// catalogue and the constraint tables built and the placement final.
-std::string formatSpoilerJson(const GenerationState& state, uint32_t seed);
+// catalogue and the constraint tables built and the placement final. A
+// plando run lists its plando lines last, under "plando".
+std::string formatSpoilerJson(const GenerationState& state, uint32_t seed,
+                              const std::vector<std::string>* plandoLines = nullptr);

@@ -79,17 +79,19 @@ void drawCandidate(const SearchTables& tables, const uint32_t* words, Candidate&
     candidate.slotOf[item] = static_cast<uint8_t>(slot);
   }
   for (SlotIndex k : tables.pinOrder) {
-    const int holder = candidate.slotOf[k];
+    const uint8_t item = tables.pinItem[k];
+    const int holder = candidate.slotOf[item];
     const int32_t displaced = candidate.itemIn[k];
     candidate.itemIn[holder] = displaced;
     candidate.slotOf[displaced] = static_cast<uint8_t>(holder);
-    candidate.itemIn[k] = k;
-    candidate.slotOf[k] = static_cast<uint8_t>(k);
+    candidate.itemIn[k] = item;
+    candidate.slotOf[item] = static_cast<uint8_t>(k);
   }
 }
 
 // The slot each slot's drawn item ends up in after one pin: a pinned slot's
-// item goes to the slot that drew the pinned item, an unpinned slot's stays.
+// item goes to the slot that drew the item pinned there, an unpinned slot's
+// stays (plando slots count as pinned).
 // The pins leave an unpinned item in the slot that drew it when that slot is
 // unpinned; otherwise the pin of that slot hands the item on, and so on until
 // an unpinned slot (at the latest the item's own). The result does not depend
@@ -101,7 +103,7 @@ struct PinMoves {
 PinMoves pinMoves(const SearchTables& tables, const std::array<uint8_t, SearchTables::kFollowLanes>& drawnBy) {
   PinMoves moves;
   for (int slot = 0; slot < kSlotCount; ++slot) moves.next[slot] = static_cast<uint8_t>(slot);
-  for (SlotIndex pinned : tables.pinOrder) moves.next[pinned] = drawnBy[tables.followLane[pinned]];
+  for (SlotIndex pinned : tables.pinOrder) moves.next[pinned] = drawnBy[tables.followLane[tables.pinItem[pinned]]];
   return moves;
 }
 
@@ -129,7 +131,8 @@ bool followedCandidatePasses(const SearchTables& tables,
   std::array<uint8_t, kMaskBits> keySlots{};
   for (int k = 0; k < tables.keyCount; ++k) {
     const SlotIndex key = tables.keyItems[k];
-    keySlots[k] = tables.pinned[key] ? static_cast<uint8_t>(key) : slotAfterPins(tables, moves, drawnBy, key);
+    const uint8_t fixed = tables.fixedSlot[key];
+    keySlots[k] = fixed != SearchTables::kNoLane ? fixed : slotAfterPins(tables, moves, drawnBy, key);
   }
   return keyChainsAcyclic(tables, keySlots);
 }
@@ -208,26 +211,39 @@ bool deriveKeyItems(const GenerationState& state, SearchTables& tables, std::set
   return true;
 }
 
-// The slots the shuffle pins, in pinning order, and which slots are pinned.
-void derivePins(const GenerationState& state, SearchTables& tables) {
+// The slots the shuffle pins, then the plando's slots, in exchange order;
+// the item each receives; which slots are among them; and where each fixed
+// item ends.
+void derivePins(const GenerationState& state, const FixedItems& fixed, SearchTables& tables) {
   tables.pinOrder = pinnedSlotOrder(state.options);
-  for (SlotIndex slot : tables.pinOrder) tables.pinned[slot] = true;
+  for (SlotIndex slot : tables.pinOrder) tables.pinItem[slot] = static_cast<uint8_t>(slot);
+  for (const FixedItem& line : fixed) {
+    tables.pinOrder.push_back(line.slot);
+    tables.pinItem[line.slot] = static_cast<uint8_t>(line.item);
+  }
+  tables.fixedSlot.fill(SearchTables::kNoLane);
+  for (SlotIndex slot : tables.pinOrder) {
+    tables.pinned[slot] = true;
+    tables.fixedSlot[tables.pinItem[slot]] = static_cast<uint8_t>(slot);
+  }
 }
 
-// Whether `item` clashes in `slot` when that slot is unpinned (a pinned
-// slot always holds its own item).
+// Whether `item` clashes in `slot` when that slot is unpinned (a pinned or
+// plando slot always receives its own fixed item).
 bool clashesInUnpinned(const SearchTables& tables, SlotIndex item, int slot) {
   return !tables.pinned[slot] && (tables.lockedZones[item] & tables.slotZoneBit[slot]) != 0;
 }
 
 // The items of `withLocks` that can clash, as (-unpinned slots they clash
-// in, item), most first and ties to the lower item. A pinned item always lies
-// in its own slot, so whether it clashes is known here once for all.
+// in, item), most first and ties to the lower item. A pinned or plando item
+// always lies in its slot, so whether it clashes is known here once for all.
 std::vector<std::pair<int, SlotIndex>> clashingItems(SearchTables& tables, const std::vector<SlotIndex>& withLocks) {
   std::vector<std::pair<int, SlotIndex>> clashing;
   for (SlotIndex item : withLocks) {
-    if (tables.pinned[item]) {
-      if ((tables.lockedZones[item] & tables.slotZoneBit[item]) != 0) tables.pinnedItemClashes = true;
+    if (tables.fixedSlot[item] != SearchTables::kNoLane) {
+      if ((tables.lockedZones[item] & tables.slotZoneBit[tables.fixedSlot[item]]) != 0) {
+        tables.pinnedItemClashes = true;
+      }
       continue;
     }
     int slots = 0;
@@ -259,7 +275,7 @@ void deriveClashLanes(SearchTables& tables, const std::vector<SlotIndex>& withLo
 void deriveFollowLanes(SearchTables& tables, const std::set<int32_t>& keys) {
   std::set<SlotIndex> followed(tables.lockedItems.begin(), tables.lockedItems.end());
   followed.insert(keys.begin(), keys.end());
-  followed.insert(tables.pinOrder.begin(), tables.pinOrder.end());
+  for (SlotIndex slot : tables.pinOrder) followed.insert(tables.pinItem[slot]);
   tables.followFits = followed.size() <= static_cast<size_t>(SearchTables::kFollowLanes);
   std::fill(std::begin(tables.lanes.followedItems), std::end(tables.lanes.followedItems), SearchTables::kNoLane);
   tables.followLane.fill(SearchTables::kNoLane);
@@ -273,14 +289,14 @@ void deriveFollowLanes(SearchTables& tables, const std::set<int32_t>& keys) {
 
 }  // namespace
 
-SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel) {
+SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel, const FixedItems& fixed) {
   SearchTables tables;
   tables.kernel = chosenKernel(kernel);
   if (!deriveSlotZones(state, tables)) return tables;
   const std::vector<SlotIndex> withLocks = deriveLockedZones(state, tables);
   std::set<int32_t> keys;
   if (!deriveKeyItems(state, tables, keys)) return tables;
-  derivePins(state, tables);
+  derivePins(state, fixed, tables);
   deriveClashLanes(tables, withLocks);
   deriveFollowLanes(tables, keys);
   tables.usable = true;

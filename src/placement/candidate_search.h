@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "placement/search_kernel.h"
+#include "placement/shuffle.h"
 #include "state/generation_state.h"
 
 // Zones and key items are bits of a 64-bit mask in the search tables.
@@ -29,10 +30,13 @@ struct SearchTables {
   // Slot -> its zone, and the bit of its zone.
   std::array<uint8_t, kSlotCount> slotZone{};
   std::array<uint64_t, kSlotCount> slotZoneBit{};
-  // The slots the shuffle pins, in pinning order, and whether a slot (which
-  // is also an item: a pinned slot keeps its own item) is pinned.
+  // The slots the shuffle pins, then the plando's slots, in exchange order;
+  // the item each receives (a pinned slot its own); whether a slot is among
+  // them; and item -> the slot it is brought to (kNoLane for a free item).
   std::vector<SlotIndex> pinOrder;
+  std::array<uint8_t, kSlotCount> pinItem{};
   std::array<bool, kSlotCount> pinned{};
+  std::array<uint8_t, kSlotCount> fixedSlot{};
 
   // Key items: those some unlock list names. Only they can stand on a cycle
   // of needed items, so the chain check looks at nothing else.
@@ -58,16 +62,18 @@ struct SearchTables {
   // The unpinned items whose lock list can clash, in the order the self-lock
   // check looks at them: those clashing in the most unpinned slots first.
   std::vector<SlotIndex> lockedItems;
-  // Whether a pinned item clashes in its own slot, where it always lies: then
-  // no candidate passes.
+  // Whether a pinned or plando item clashes in the slot it is brought to,
+  // where it always lies: then no candidate passes.
   bool pinnedItemClashes = false;
 };
 
 // Builds the search tables from lockTable, unlockTable, slotZones and the
 // options of `state` (catalogue and constraint tables already built), to be
 // searched by the inner loops named `kernel` (empty: the fastest this
-// processor runs). Reads the maps without inserting into them.
-SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel);
+// processor runs), with the plando's exchanges `fixed` followed like pins
+// after them. Reads the maps without inserting into them.
+SearchTables deriveSearchTables(const GenerationState& state, const std::string& kernel,
+                                const FixedItems& fixed = {});
 
 // The verdict of the self-lock check and the chain check together on a
 // complete permutation `placement`: true exactly when validatePlacement would

@@ -26,12 +26,12 @@ void eraseProgress(Reporter& reporter, ProgressLine& line) {
 
 // Draws up to `attempts` candidates; true as soon as one passes both checks
 // (it is then in state.placement).
-bool drawCandidates(GenerationState& state, const SearchTables& tables, int32_t attempts) {
+bool drawCandidates(GenerationState& state, const SearchTables& tables, const FixedItems& plando, int32_t attempts) {
   if (tables.usable) return searchCandidates(state, tables, attempts);
   // Tables too large for the masks: every candidate goes through the checks
   // as written.
   for (int32_t i = 0; i < attempts; ++i) {
-    shufflePlacement(state);
+    shufflePlacement(state, plando);
     if (checkPlacement(state)) return true;
   }
   return false;
@@ -84,7 +84,7 @@ bool generatePlacement(GenerationState& state, const SearchTables& tables, const
       return false;
     }
     const int32_t attempts = static_cast<int32_t>(std::min<int64_t>(left, kAttemptsPerClockCheck));
-    if (drawCandidates(state, tables, attempts)) {
+    if (drawCandidates(state, tables, settings.fixedItems, attempts)) {
       eraseProgress(reporter, progress);
       // Accepts through the checks as written, which also print the two lines.
       validatePlacement(state, reporter);

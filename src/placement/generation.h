@@ -7,6 +7,7 @@
 
 #include "placement/candidate_search.h"
 #include "placement/parallel_search.h"
+#include "placement/shuffle.h"
 #include "state/generation_state.h"
 #include "state/reporter.h"
 
@@ -22,6 +23,8 @@ struct SearchSettings {
   // avx512), which the player may set for a processor that misbehaves; empty
   // for the fastest this processor runs.
   std::string kernel;
+  // A plando's exchanges, made after the pins in every candidate.
+  FixedItems fixedItems;
 };
 
 // When the progress line of a long generation first appears and how often it
@@ -43,6 +46,10 @@ struct ProgressTiming {
 // and constraint tables must be built already.
 bool generatePlacement(GenerationState& state, const SearchTables& tables, const SearchSettings& settings,
                        Reporter& reporter, const ProgressTiming& timing = ProgressTiming());
+
+// generatePlacement with a plando: each candidate also brings the plando's
+// items to their slots, in order, after the pins.
+bool generatePlacement(GenerationState& state, const FixedItems& plando, const ProgressTiming& timing = ProgressTiming());
 
 // The one-line attempt counter that a long generation rewrites in place, on a
 // smart terminal only.

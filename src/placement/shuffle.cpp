@@ -5,14 +5,16 @@
 
 #include "catalogue/pins.h"
 
-void pinSlot(Placement& placement, SlotIndex k) {
-  const auto found = std::find(placement.begin(), placement.end(), k);
-  const int32_t v = placement[k];
+void pinSlot(Placement& placement, SlotIndex k) { fixItem(placement, k, k); }
+
+void fixItem(Placement& placement, SlotIndex slot, int32_t item) {
+  const auto found = std::find(placement.begin(), placement.end(), item);
+  const int32_t v = placement[slot];
   *found = v;
-  placement[k] = k;
+  placement[slot] = item;
 }
 
-void shufflePlacement(GenerationState& state) {
+void shufflePlacement(GenerationState& state, const FixedItems& plando) {
   Placement& placement = state.placement;
   placement.clear();
   std::vector<int32_t> pool(kSlotCount);
@@ -23,5 +25,6 @@ void shufflePlacement(GenerationState& state) {
     pool.erase(pool.begin() + i);
   }
   for (SlotIndex k : pinnedSlotOrder(state.options)) pinSlot(placement, k);
+  for (const FixedItem& fixed : plando) fixItem(placement, fixed.slot, fixed.item);
   ++state.attemptCount;
 }

@@ -53,6 +53,7 @@ TEST(CommandLineTest, OptionsThatReplaceTheMenu) {
   EXPECT_TRUE(o.armedFuelCapsule);
   EXPECT_EQ(parsed.line.outputDirectory, "runs/a");
   EXPECT_EQ(parsed.line.threads, 1024);
+  EXPECT_EQ(parse({"--plando", "route.txt", "--check", "a"}).line.plandoFile, "route.txt");
   const Parsed race = parse({"--race", "--character", "jill", "--difficulty", "normal", "--enemies"});
   EXPECT_TRUE(race.line.race && race.line.skipMenu && !parsed.line.race) << race.error;
   const Parsed jill = parse({"--difficulty", "Normal", "--character", "JILL"});
@@ -101,6 +102,7 @@ TEST(CommandLineTest, BadArguments) {
       {{"--character", "barry"}, "invalid character 'barry': expected chris or jill"},
       {{"--difficulty", "easy"}, "invalid difficulty 'easy': expected normal or hard"},
       {{"--output-dir", ""}, "option --output-dir needs a folder"},
+      {{"--plando="}, "option --plando needs a file"},
       {{"--threads", "0"}, "invalid thread count '0': expected a whole number from 1 to 1024"},
       {{"--threads", "1025"}, "invalid thread count '1025': expected a whole number from 1 to 1024"},
       {{"--threads=-2"}, "invalid thread count '-2': expected a whole number from 1 to 1024"},

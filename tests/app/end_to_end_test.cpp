@@ -459,3 +459,41 @@ TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers
 }
 
 }  // namespace
+
+// A plando run names its file in the seed line and lists its lines in the
+// spoiler file, its item list is confirmed by --check with the same plando,
+// and --race takes one; a refused or impossible plando writes nothing.
+TEST(CommandLineEndToEndTest, PlandoRunsAreNamedConfirmedAndRefused) {
+  Sandbox sandbox;
+  std::ofstream(sandbox.work / "my plan.txt", std::ios::binary) << "Shield Key in slot 20\r\nOld Key 2 in slot 21\r\n";
+  const std::string setting = " --character chris --difficulty normal";
+  const Result run = sandbox.run("", "--seed 9 --spoiler-json --plando 'my plan.txt'" + setting);
+  ASSERT_EQ(run.status, kExitSuccess) << run.err;
+  EXPECT_NE(run.out.find("Seed 9; the same files again: mansion-randomizer --seed 9 --character chris --difficulty "
+                         "normal --plando 'my plan.txt'\n"),
+            std::string::npos)
+      << run.out;
+  const std::string spoiler = readFile(sandbox.work / "SpoilerChrisNormal.json");
+  EXPECT_NE(spoiler.find("  \"plando\": [\n    \"Shield Key in L CORRIDOR: Dagger\",\n    \"Old Key 2 in L CORRIDOR: "
+                         "Handgun Magazine\"\n  ]\n}\n"),
+            std::string::npos)
+      << spoiler;
+  const Result check = sandbox.run("", "--check ItemListChrisNormal.txt --seed 9 --plando 'my plan.txt'");
+  EXPECT_EQ(check.status, kExitSuccess) << check.err;
+  const Result without = sandbox.run("", "--check ItemListChrisNormal.txt --seed 9");
+  EXPECT_EQ(without.status, kExitCheckDiffers);
+  const Result race = sandbox.run("", "--race --plando 'my plan.txt' --output-dir race" + setting);
+  EXPECT_EQ(race.status, kExitSuccess) << race.err;
+
+  std::ofstream(sandbox.work / "bad.txt", std::ios::binary) << "Shield Key in slot 20\nShield Key in slot 21\n";
+  std::ofstream(sandbox.work / "locked.txt", std::ios::binary) << "Blue Gemstone in slot 13\n";
+  const std::vector<std::string> before = sandbox.files();
+  const Result bad = sandbox.run("", "--seed 9 --plando bad.txt --output-dir out" + setting);
+  EXPECT_EQ(bad.status, kExitBadArguments);
+  EXPECT_EQ(bad.err, "mansion-randomizer: bad.txt line 2: the Shield Key is fixed already on line 1\n");
+  const Result locked = sandbox.run("", "--seed 9 --plando locked.txt --output-dir out" + setting);
+  EXPECT_EQ(locked.status, kExitPlandoImpossible);
+  EXPECT_NE(locked.err.find("the TIGER STATUE ROOM needs the Blue Gemstone\n"), std::string::npos) << locked.err;
+  EXPECT_EQ(locked.out, "");
+  EXPECT_EQ(sandbox.files(), before);
+}

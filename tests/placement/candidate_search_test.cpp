@@ -151,14 +151,20 @@ TEST(PlacementPassesTest, MatchesTheValidatorNearValidPlacements) {
 // through the followed items), every accepted placement and the generator
 // position match. The last setting locks a pinned item out of its own slot's
 // zone, which no candidate then survives (Jill on Normal would pass about one
-// in two thousand otherwise).
+// in two thousand otherwise). The plando settings bring items to slots after
+// the pins by a literal exchange; the first two move a key and the item its
+// target slot's zone needs, the third exchanges two items among themselves.
 TEST(SearchCandidatesTest, MatchesTheReferenceCandidateByCandidate) {
   const int perSetting = static_cast<int>(scaledCount(25000, 1500));
   struct Setting {
     bool chris, hard, pinnedItemLockedOut;
+    FixedItems plando;
   };
-  for (const Setting setting : {Setting{false, false, false}, Setting{false, true, false}, Setting{true, false, false},
-                                Setting{true, true, false}, Setting{false, false, true}}) {
+  const FixedItems keys = {{13, 3}, {6, 2}, {60, 25}, {100, 9}};
+  for (const Setting& setting :
+       {Setting{false, false, false, {}}, Setting{false, true, false, {}}, Setting{true, false, false, {}},
+        Setting{true, true, false, {}}, Setting{false, false, true, {}}, Setting{false, false, false, keys},
+        Setting{true, true, false, keys}, Setting{true, false, false, {{4, 1}, {1, 4}, {0, 179}}}}) {
     const bool chris = setting.chris;
     const bool hard = setting.hard;
     std::ostringstream referenceConsole;
@@ -170,7 +176,7 @@ TEST(SearchCandidatesTest, MatchesTheReferenceCandidateByCandidate) {
     GenerationState built = reference;
     const uint32_t seed = 1000 + (chris ? 2 : 0) + (hard ? 1 : 0);
     std::vector<GenerationState> fast(searchKernelCount(), built);
-    std::vector<SearchTables> tables(fast.size(), deriveSearchTables(built, ""));
+    std::vector<SearchTables> tables(fast.size(), deriveSearchTables(built, "", setting.plando));
     for (size_t k = 0; k < fast.size(); ++k) {
       tables[k].kernel = &searchKernel(static_cast<int>(k));
       fast[k].random.reseed(seed);
@@ -179,6 +185,12 @@ TEST(SearchCandidatesTest, MatchesTheReferenceCandidateByCandidate) {
     int passing = 0;
     for (int i = 0; i < perSetting; ++i) {
       referenceShufflePlacement(reference, random);
+      for (const FixedItem& fixed : setting.plando) {
+        size_t at = 0;
+        while (reference.placement[at] != fixed.item) ++at;
+        reference.placement[at] = reference.placement[fixed.slot];
+        reference.placement[fixed.slot] = fixed.item;
+      }
       referenceValidatePlacement(reference, referenceConsole);
       for (size_t k = 0; k < fast.size(); ++k) {
         const bool passed = searchCandidates(fast[k], tables[k], 1);
