@@ -9,7 +9,7 @@
 
 #include "catalogue/slot_catalogue.h"
 #include "engine/plando.h"
-#include "output/spoiler_json.h"
+#include "output/json_writer.h"
 #include "placement/constraint_tables.h"
 #include "state/generation_state.h"
 
@@ -33,9 +33,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE char* webCheckPlando(const char* name, int chris
   GenerationState state;
   state.options.character = chris != 0;
   state.options.hardDifficulty = hard != 0;
-  for (int number = 1; number <= kModifierCount; ++number) {
-    *modifierSwitch(state.options, number) = ((modifiers >> (number - 1)) & 1) != 0;
-  }
+  setModifierMask(state.options, modifiers);
   buildSlotCatalogue(state);
   buildConstraintTables(state);
   Plando plando;

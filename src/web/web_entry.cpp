@@ -224,7 +224,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webEndRun(WebRun* run) { delete run; }
 extern "C" EMSCRIPTEN_KEEPALIVE WebSearcher* webStartSearcher(uint32_t seed, int chris, int hard, int enemies,
                                                              int modifiers) {
   WebSearcher* searcher = new WebSearcher;
-  searcher->tables = taskSearcherTables(pageOptions(chris, hard, enemies, modifiers), seed, "");
+  searcher->tables = taskSearcherTables(pageOptions(chris, hard, enemies, modifiers), seed, SearchSettings());
   return searcher;
 }
 

@@ -74,15 +74,20 @@ function expectedRooms(sheet, spoiler) {
       return slot;
     });
     const changed = slots.filter((slot) => !slot.used && slot.entry !== slot.slot);
+    // A line names the second slot of one name in a room "NAME (2)".
+    const place = (slot) => {
+      const before = slots.filter((other) => other.slot < slot.slot && other.original === slot.original).length;
+      return before === 0 ? slot.original : `${slot.original} (${before + 1})`;
+    };
     return { heading: room.heading, rows: [...listed, ...changed].map((slot) => ({ original: slot.original,
-      item: slot.item, label: itemLabel(spoiler, slot), key: slot.key })) };
+      place: place(slot), item: slot.item, label: itemLabel(spoiler, slot), key: slot.key })) };
   });
 }
 
 // What a search for `text` must list.
 function expectedFinds(rooms, text) {
   return rooms.flatMap((room) => room.rows.filter((row) => row.label.toLowerCase().includes(text.toLowerCase()))
-    .map((row) => `${row.label} in ${room.heading}: ${row.original}`));
+    .map((row) => `${row.label} in ${room.heading}: ${row.place}`));
 }
 
 const readSpoiler = (files) => JSON.parse(files.get([...files.keys()].find((name) => name.startsWith('Spoiler'))));

@@ -16,8 +16,14 @@ export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
+# The version header CMake makes from project() in CMakeLists.txt.
+version="$(sed -n 's/^project([^)]* VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")"
+mkdir -p "$work/generated/state"
+sed "s/@PROJECT_VERSION@/$version/" "$root/cmake/version.h.in" > "$work/generated/state/version.h"
+
 # The page's flags for the engine; Google Test without threads.
-flags=(-std=c++17 -O3 -msimd128 -DGTEST_HAS_PTHREAD=0 -I"$root/src" -I"$root/tests" -I"$gtest/include" -I"$gtest")
+flags=(-std=c++17 -O3 -msimd128 -DGTEST_HAS_PTHREAD=0 -I"$root/src" -I"$work/generated" -I"$root/tests"
+  -I"$gtest/include" -I"$gtest")
 # Of the search's loops, the web build's alone (search_kernel-wasm.cpp).
 sources=("$root"/src/state/*.cpp "$root"/src/catalogue/*.cpp)
 for source in "$root"/src/placement/*.cpp; do
