@@ -422,6 +422,13 @@ TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers
   ASSERT_EQ(mkfifo((sandbox.work / "fifo").c_str(), 0644), 0);
   fs::create_directory(sandbox.work / "folder");
   const std::string notOf = "ItemListJillHard.txt is not the file of: mansion-randomizer --seed 42 ";
+  // A Jill Hard list under a Jill Normal name, and under a name that would
+  // retitle the terminal and print a fake file code line of its own.
+  const std::string jillHard = readFile(sandbox.work / "ItemListJillHard.txt");
+  fs::create_directory(sandbox.work / "other");
+  std::ofstream(sandbox.work / "other" / "ItemListJillNormal.txt", std::ios::binary) << jillHard;
+  const std::string hostile = "t\x1b]0;x\x07\nItemListJillHard.txt: file code fake";
+  std::ofstream(sandbox.work / hostile, std::ios::binary) << jillHard;
   struct Case {
     std::string arguments;
     int status;
@@ -445,6 +452,10 @@ TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers
        ""},
       {"--check ItemListJillHard.txt --seed 42 --enemies", kExitCheckDiffers,
        "  Hint: the file holds the armed fuel capsule, which only --modifier 6 gives\n", ""},
+      {"--check other/ItemListJillNormal.txt", kExitCheckIncomplete,
+       "  Hint: the file looks like a run for Jill on Hard Difficulty, not Jill on Normal Difficulty\n", ""},
+      {"--check " + shellQuote(hostile) + " --character jill --difficulty hard", kExitSuccess,
+       "t\\x1b]0;x\\x07\\x0aItemListJillHard.txt: file code fake: file code " + fileCode(jillHard) + "\n", ""},
       // Cannot be completed weighs more than differs.
       {"--check ItemListChrisNormal.txt --seed 1", kExitCheckIncomplete, " is not the file of: ", ""},
   };
