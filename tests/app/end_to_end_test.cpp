@@ -429,6 +429,16 @@ TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers
   std::ofstream(sandbox.work / "other" / "ItemListJillNormal.txt", std::ios::binary) << jillHard;
   const std::string hostile = "t\x1b]0;x\x07\nItemListJillHard.txt: file code fake";
   std::ofstream(sandbox.work / hostile, std::ios::binary) << jillHard;
+  // The same run with another code for the Dark Corridor (line 192, any code
+  // allowed), and with its enemy block (from line 181) cut off.
+  std::string otherEnemy = jillHard;
+  size_t at = 0;
+  for (int line = 1; line < 192; ++line) at = otherEnemy.find('\n', at) + 1;
+  otherEnemy.replace(at, otherEnemy.find('\r', at) - at, otherEnemy.compare(at, 2, "1\r") == 0 ? "2" : "1");
+  std::ofstream(sandbox.work / "other" / "ItemListJillHard.txt", std::ios::binary) << otherEnemy;
+  fs::create_directory(sandbox.work / "cut");
+  std::ofstream(sandbox.work / "cut" / "ItemListJillHard.txt", std::ios::binary)
+      << jillHard.substr(0, jillHard.find("ENEMYRANDODATA"));
   struct Case {
     std::string arguments;
     int status;
@@ -456,6 +466,10 @@ TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers
        "  Hint: the file looks like a run for Jill on Hard Difficulty, not Jill on Normal Difficulty\n", ""},
       {"--check " + shellQuote(hostile) + " --character jill --difficulty hard", kExitSuccess,
        "t\\x1b]0;x\\x07\\x0aItemListJillHard.txt: file code fake: file code " + fileCode(jillHard) + "\n", ""},
+      {"--check other/ItemListJillHard.txt --seed 42 --enemies --modifier 6", kExitCheckDiffers,
+       "--modifier 6 (the first difference is on line 192)\n", ""},
+      {"--check cut/ItemListJillHard.txt --seed 42 --enemies --modifier 6", kExitCheckDiffers,
+       "--modifier 6 (the first difference is on line 181)\n", ""},
       // Cannot be completed weighs more than differs.
       {"--check ItemListChrisNormal.txt --seed 1", kExitCheckIncomplete, " is not the file of: ", ""},
   };
