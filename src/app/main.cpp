@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
   if (kernel != nullptr && *kernel != '\0') {
     const char* lacking = nullptr;
     if (searchKernelNamed(kernel, lacking) == nullptr) {
-      std::cerr << "mansion-randomizer: cannot use the search kernel MANSION_KERNEL=" << kernel << ": " << lacking
-                << std::endl;
+      std::cerr << "mansion-randomizer: cannot use the search kernel MANSION_KERNEL=" << printable(kernel) << ": "
+                << lacking << std::endl;
       return kExitBadArguments;
     }
     settings.search.kernel = kernel;

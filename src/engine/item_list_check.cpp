@@ -312,6 +312,29 @@ bool parseCheckedFile(const std::string& bytes, const std::string& file, Reporte
   return false;
 }
 
+// The setting other than state.options' whose pins and keys the placement
+// fits, for a file that cannot be completed in its own: empty unless exactly
+// one fits, or both of one character (then Hard, whose extra pins a Normal
+// run keeps only by chance), so the hint names nothing unsure.
+std::string otherSettingFitting(const GenerationState& state) {
+  std::vector<RunOptions> fitting;
+  for (bool chris : {false, true}) {
+    for (bool hard : {false, true}) {
+      if (chris == state.options.character && hard == state.options.hardDifficulty) continue;
+      GenerationState other;
+      other.options = state.options;
+      other.options.character = chris;
+      other.options.hardDifficulty = hard;
+      buildSlotCatalogue(other);
+      buildConstraintTables(other);
+      other.placement = state.placement;
+      if (completionProblems(other).empty()) fitting.push_back(other.options);
+    }
+  }
+  if (fitting.size() == 2 && fitting[0].character == fitting[1].character) fitting.erase(fitting.begin());
+  return fitting.size() == 1 ? settingName(fitting[0]) : "";
+}
+
 // Prints the file code and whether the run of state.placement can be
 // completed; kExitSuccess or kExitCheckIncomplete.
 int reportCompletion(const GenerationState& state, Reporter& reporter, const CheckRequest& request,
@@ -319,13 +342,17 @@ int reportCompletion(const GenerationState& state, Reporter& reporter, const Che
   const std::string file = printable(request.file);
   const std::vector<std::string> problems = completionProblems(state);
   // First, so racers compare it with the organiser's before anything else.
-  printLine(reporter, request.file + ": file code " + fileCode(bytes));
+  printLine(reporter, file + ": file code " + fileCode(bytes));
   if (problems.empty()) {
     printLine(reporter, file + ": " + settingName(state.options) + ", the run can be completed");
     return kExitSuccess;
   }
   printLine(reporter, file + ": " + settingName(state.options) + ", the run cannot be completed:");
   for (const std::string& problem : problems) printLine(reporter, "  " + problem);
+  const std::string other = otherSettingFitting(state);
+  if (!other.empty()) {
+    printLine(reporter, "  Hint: the file looks like a run for " + other + ", not " + settingName(state.options));
+  }
   return kExitCheckIncomplete;
 }
 

@@ -422,6 +422,23 @@ TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers
   ASSERT_EQ(mkfifo((sandbox.work / "fifo").c_str(), 0644), 0);
   fs::create_directory(sandbox.work / "folder");
   const std::string notOf = "ItemListJillHard.txt is not the file of: mansion-randomizer --seed 42 ";
+  // A Jill Hard list under a Jill Normal name, and under a name that would
+  // retitle the terminal and print a fake file code line of its own.
+  const std::string jillHard = readFile(sandbox.work / "ItemListJillHard.txt");
+  fs::create_directory(sandbox.work / "other");
+  std::ofstream(sandbox.work / "other" / "ItemListJillNormal.txt", std::ios::binary) << jillHard;
+  const std::string hostile = "t\x1b]0;x\x07\nItemListJillHard.txt: file code fake";
+  std::ofstream(sandbox.work / hostile, std::ios::binary) << jillHard;
+  // The same run with another code for the Dark Corridor (line 192, any code
+  // allowed), and with its enemy block (from line 181) cut off.
+  std::string otherEnemy = jillHard;
+  size_t at = 0;
+  for (int line = 1; line < 192; ++line) at = otherEnemy.find('\n', at) + 1;
+  otherEnemy.replace(at, otherEnemy.find('\r', at) - at, otherEnemy.compare(at, 2, "1\r") == 0 ? "2" : "1");
+  std::ofstream(sandbox.work / "other" / "ItemListJillHard.txt", std::ios::binary) << otherEnemy;
+  fs::create_directory(sandbox.work / "cut");
+  std::ofstream(sandbox.work / "cut" / "ItemListJillHard.txt", std::ios::binary)
+      << jillHard.substr(0, jillHard.find("ENEMYRANDODATA"));
   struct Case {
     std::string arguments;
     int status;
@@ -445,6 +462,14 @@ TEST(CommandLineEndToEndTest, CheckRefusesWhatItCannotReadAndExplainsWhatDiffers
        ""},
       {"--check ItemListJillHard.txt --seed 42 --enemies", kExitCheckDiffers,
        "  Hint: the file holds the armed fuel capsule, which only --modifier 6 gives\n", ""},
+      {"--check other/ItemListJillNormal.txt", kExitCheckIncomplete,
+       "  Hint: the file looks like a run for Jill on Hard Difficulty, not Jill on Normal Difficulty\n", ""},
+      {"--check " + shellQuote(hostile) + " --character jill --difficulty hard", kExitSuccess,
+       "t\\x1b]0;x\\x07\\x0aItemListJillHard.txt: file code fake: file code " + fileCode(jillHard) + "\n", ""},
+      {"--check other/ItemListJillHard.txt --seed 42 --enemies --modifier 6", kExitCheckDiffers,
+       "--modifier 6 (the first difference is on line 192)\n", ""},
+      {"--check cut/ItemListJillHard.txt --seed 42 --enemies --modifier 6", kExitCheckDiffers,
+       "--modifier 6 (the first difference is on line 181)\n", ""},
       // Cannot be completed weighs more than differs.
       {"--check ItemListChrisNormal.txt --seed 1", kExitCheckIncomplete, " is not the file of: ", ""},
   };

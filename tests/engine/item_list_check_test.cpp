@@ -303,6 +303,18 @@ TEST(CompanionTest, ARunReadBackFromItsItemListShowsEveryLineAndEnemyRoom) {
     EXPECT_EQ(slotsWithItemNamed(state, "old KEY").size(), chris ? 5u : 0u);
     EXPECT_EQ(slotsWithItemNamed(state, "old key 3").size(), chris ? 1u : 0u);
     EXPECT_TRUE(slotsWithItemNamed(state, "").empty());
+    // A route arrow (opener, opened) runs from an earlier step to a later one.
+    std::map<SlotIndex, size_t> stepOf;
+    const KeyRoute route = planKeyRoute(state);
+    for (size_t step = 0; step < route.steps.size(); ++step) {
+      for (const KeyPickup& pickup : route.steps[step]) stepOf[pickup.item] = step;
+    }
+    const auto links = keyRouteLinks(state);
+    EXPECT_FALSE(links.empty());
+    for (const auto& [opener, opened] : links) {
+      EXPECT_LT(stepOf.at(opener), stepOf.at(opened))
+          << keyItemName(state, opener) << " opens " << keyItemName(state, opened);
+    }
   }
   // Modifier 5 puts the gun into slots Hard keeps and the cheat sheet leaves
   // out; the companion finds them under their rooms all the same.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/key_items.h"
+#include "catalogue/rooms.h"
 #include "catalogue/slot_catalogue.h"
 #include "output/file_code.h"
 #include "output/sha256.h"
@@ -10,6 +12,7 @@
 #include "placement/constraint_tables.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
@@ -123,7 +126,27 @@ TEST(SpoilerJsonTest, WriterEscapesNamesAndKeepsTheLayout) {
   state.placement.resize(kSlotCount);
   std::iota(state.placement.begin(), state.placement.end(), 0);
   state.slotNames[5] = "Odd \"Name\" \\ here";
+  // A key item moved into a slot of another room that held no key item: the
+  // key flag and the route's room follow the item, not the slot's original.
+  const std::vector<SlotIndex> keys = keyItems(state);
+  const std::vector<const char*> rooms = cheatSheetRooms(state.options);
+  const SlotIndex key = keys.front();
+  SlotIndex plain = 0;
+  while (plain == 5 || std::binary_search(keys.begin(), keys.end(), plain) ||
+         rooms[static_cast<size_t>(plain)] == std::string(rooms[static_cast<size_t>(key)])) {
+    ++plain;
+  }
+  std::swap(state.placement[static_cast<size_t>(key)], state.placement[static_cast<size_t>(plain)]);
   const std::string json = formatSpoilerJson(state, 4294967295u);
+  const auto keyFlag = [&json](SlotIndex slot) {
+    const size_t at = json.find("\"key\": ", json.find("      \"slot\": " + std::to_string(slot) + ",\n"));
+    return json.substr(at, json.find('\n', at) - at);
+  };
+  EXPECT_EQ(keyFlag(plain), "\"key\": true");
+  EXPECT_EQ(keyFlag(key), "\"key\": false");
+  EXPECT_NE(json.find("\"item\": \"" + keyItemName(state, key) + "\",\n        \"room\": \"" +
+                      rooms[static_cast<size_t>(plain)] + "\",\n        \"slot\": " + std::to_string(plain) + "\n"),
+            std::string::npos);
   EXPECT_EQ(json.rfind("{\n  \"format\": 1,\n  \"program\": \"mansion-randomizer\",\n  \"version\": \"0.85\",\n"
                        "  \"seed\": 4294967295,\n  \"character\": \"jill\",\n  \"difficulty\": \"normal\",\n"
                        "  \"enemies\": false,\n  \"modifiers\": [\n    2,\n    6\n  ],\n  \"fileCode\": \"" +
