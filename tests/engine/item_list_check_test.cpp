@@ -1,4 +1,4 @@
-// The check of item list files, the key route and the fuzzer's corpus, on
+// The check of item list files and the fuzzer's corpus, on
 // files the program itself writes and on edited copies of them.
 #include "engine/item_list_check.h"
 
@@ -8,44 +8,20 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <map>
-#include <set>
 #include <sstream>
 
-#include "catalogue/key_items.h"
-#include "catalogue/rooms.h"
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
-#include "engine/companion.h"
 #include "engine/run.h"
 #include "item_list_input_check.h"
 #include "output/cheat_sheet.h"
 #include "output/item_list.h"
 #include "output/item_list_reader.h"
-#include "output/key_route_file.h"
 #include "placement/constraint_tables.h"
 #include "placement/reference_placement.h"
+#include "support/generated_run.h"
 
 namespace {
-
-RunOptions setting(bool chris, bool hard) {
-  RunOptions options;
-  options.character = chris;
-  options.hardDifficulty = hard;
-  return options;
-}
-
-// The generation of a run, as runGeneration does it, without files.
-GenerationState generated(const RunOptions& options, uint32_t seed) {
-  GenerationState state;
-  static std::ostringstream discarded;
-  Reporter reporter(discarded, discarded);
-  state.options = options;
-  SearchSettings search;
-  search.attemptLimit = kTestAttemptLimit;
-  EXPECT_TRUE(generateRun(state, search, reporter, seed));
-  return state;
-}
 
 // "line N: reason" for a malformed file, else the problems, one per line.
 std::string verdict(const std::string& bytes, const RunOptions& options) {
@@ -60,13 +36,6 @@ std::string verdict(const std::string& bytes, const RunOptions& options) {
   std::string joined;
   for (const std::string& problem : completionProblems(state)) joined += problem + "\n";
   return joined;
-}
-
-std::vector<std::string> linesOf(const std::string& bytes) {
-  std::vector<std::string> lines;
-  std::istringstream in(bytes);
-  for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.size() - 1));
-  return lines;
 }
 
 std::string joinLines(const std::vector<std::string>& lines) {
@@ -196,140 +165,6 @@ TEST(ItemListCheckTest, EditedFilesFailWithTheirMessage) {
   *std::find(removed.begin(), removed.end(), "11") = "137";
   EXPECT_EQ(verdict(joinLines(removed), jillNormal),
             "key item Broken Shotgun is missing, so zone 37 (LIVING ROOM) stays closed\n");
-}
-
-TEST(KeyRouteTest, StepsAreReachableAndReadWithTheCheatSheet) {
-  for (int which = 0; which < 4; ++which) {
-    if (which >= 2 && kSlowBuild) break;
-    const GenerationState state = generated(setting(which >= 2, which % 2 == 1), 7u);
-    const KeyRoute route = planKeyRoute(state);
-    EXPECT_EQ(keyRouteFault(state, route), "") << which;
-    EXPECT_TRUE(route.outOfReach.empty());
-    EXPECT_TRUE(route.missing.empty());
-    ASSERT_GE(route.steps.size(), 2u);
-
-    // Each route line names a room heading of the cheat sheet and, under it,
-    // the line of the slot that gives the key item.
-    std::map<std::string, std::set<std::string>> sheet;  // heading -> its item lines
-    std::string heading;
-    for (const std::string& line : linesOf(formatCheatSheet(state))) {
-      if (line.empty() || line[0] != '\t') {
-        heading = line;
-      } else {
-        sheet[heading].insert(line.substr(1));
-      }
-    }
-    // The route names each key item by its numbered name, the sheet by its
-    // display name.
-    std::vector<SlotIndex> items;
-    for (const auto& step : route.steps) {
-      for (const KeyPickup& pickup : step) items.push_back(pickup.item);
-    }
-    size_t keys = 0;
-    int step = 0;
-    for (const std::string& line : linesOf(formatKeyRoute(state, route))) {
-      if (line.rfind("Step ", 0) == 0) {
-        EXPECT_EQ(line, "Step " + std::to_string(++step));
-        continue;
-      }
-      ASSERT_EQ(line[0], '\t') << line;
-      ASSERT_LT(keys, items.size()) << line;
-      const std::string item = keyItemName(state, items[keys++]);
-      ASSERT_EQ(line.rfind("\t" + item + " in ", 0), 0u) << line;
-      const size_t in = item.size() + 1, colon = line.find(": ", in);
-      ASSERT_NE(colon, std::string::npos) << line;
-      const std::string room = line.substr(in + 4, colon - in - 4);
-      EXPECT_EQ(sheet[room].count(line.substr(colon + 2) + " is replaced with " + state.slotNames[static_cast<size_t>(items[keys - 1])]), 1u) << line;
-    }
-    EXPECT_EQ(keys, keyItems(state).size());
-
-    // Holding the keys of steps 1..k, a player can next pick up exactly step k+1's.
-    std::vector<bool> held(kSlotCount + 1, false);
-    for (const auto& step : route.steps) {
-      const std::vector<KeyPickup> reachable = reachableKeys(state, held);
-      ASSERT_EQ(reachable.size(), step.size());
-      for (size_t k = 0; k < step.size(); ++k) EXPECT_EQ(reachable[k].item, step[k].item);
-      for (const KeyPickup& pickup : step) held[static_cast<size_t>(pickup.item)] = true;
-    }
-    EXPECT_TRUE(reachableKeys(state, held).empty());
-  }
-}
-
-// The page's companion reads a run back from its item list: the same cheat
-// sheet, every line in its room, every enemy room once (or under both
-// headings of a shared name), and namesake key items told apart.
-TEST(CompanionTest, ARunReadBackFromItsItemListShowsEveryLineAndEnemyRoom) {
-  for (const bool chris : {false, true}) {
-    RunOptions options = setting(chris, !chris);
-    options.enemyRandomizer = true;
-    const GenerationState made = generated(options, 3u);
-    GenerationState state;
-    state.options = setting(chris, !chris);
-    std::string error;
-    ASSERT_TRUE(openItemList(state, formatItemList(made), error)) << error;
-    const std::string sheet = formatCheatSheet(state);
-    EXPECT_EQ(sheet, formatCheatSheet(made));
-
-    const CompanionRooms rooms = companionRooms(state);
-    std::string itemLines;
-    std::map<std::string, std::vector<std::string>> headingsOf;  // enemy room -> headings
-    for (const CompanionRoom& room : rooms.rooms) {
-      itemLines += room.heading + "\r\n";
-      for (SlotIndex slot : room.slots) {
-        itemLines += "\t" + state.slotNames[static_cast<size_t>(slot)] + " is replaced with " +
-                     state.slotNames[static_cast<size_t>(state.placement[static_cast<size_t>(slot)])] + "\r\n";
-      }
-      for (const std::string& enemyRoom : room.enemyRooms) headingsOf[enemyRoom].push_back(room.heading);
-    }
-    EXPECT_NE(sheet.find(itemLines + "\r\n\r\nENEMY RANDO POSITIONS"), std::string::npos);
-    for (const std::string& enemyRoom : rooms.enemyRoomsWithoutItems) headingsOf[enemyRoom].push_back("");
-    EXPECT_EQ(headingsOf.size(), static_cast<size_t>(kEnemyRoomCount));
-    EXPECT_EQ(headingsOf["Crypt / Graveyard"], (std::vector<std::string>{"GRAVEYARD", "CRYPT"}));
-    // Jill's only main hall slot is listed in another room.
-    EXPECT_EQ(headingsOf["Main Hall"], std::vector<std::string>{chris ? "MAIN HALL" : ""});
-    EXPECT_EQ(headingsOf["Kitchen"], std::vector<std::string>{"KITCHEN"});
-
-    // One name per key item; Chris's five Old Keys numbered in catalogue order.
-    std::set<std::string> names;
-    std::vector<std::string> oldKeys;
-    for (SlotIndex key : keyItems(state)) {
-      names.insert(keyItemName(state, key));
-      if (state.slotNames[static_cast<size_t>(key)] == "Old Key") oldKeys.push_back(keyItemName(state, key));
-    }
-    EXPECT_EQ(names.size(), keyItems(state).size());
-    const std::vector<std::string> numbered = {"Old Key 1", "Old Key 2", "Old Key 3", "Old Key 4", "Old Key 5"};
-    EXPECT_EQ(oldKeys, chris ? numbered : std::vector<std::string>{});
-    EXPECT_EQ(names.count("Dog Collar"), 1u);  // a name no other key item has stays plain
-    EXPECT_EQ(slotsWithItemNamed(state, "old KEY").size(), chris ? 5u : 0u);
-    EXPECT_EQ(slotsWithItemNamed(state, "old key 3").size(), chris ? 1u : 0u);
-    EXPECT_TRUE(slotsWithItemNamed(state, "").empty());
-    // A route arrow (opener, opened) runs from an earlier step to a later one.
-    std::map<SlotIndex, size_t> stepOf;
-    const KeyRoute route = planKeyRoute(state);
-    for (size_t step = 0; step < route.steps.size(); ++step) {
-      for (const KeyPickup& pickup : route.steps[step]) stepOf[pickup.item] = step;
-    }
-    const auto links = keyRouteLinks(state);
-    EXPECT_FALSE(links.empty());
-    for (const auto& [opener, opened] : links) {
-      EXPECT_LT(stepOf.at(opener), stepOf.at(opened))
-          << keyItemName(state, opener) << " opens " << keyItemName(state, opened);
-    }
-  }
-  // Modifier 5 puts the gun into slots Hard keeps and the cheat sheet leaves
-  // out; the companion finds them under their rooms all the same.
-  RunOptions gun = setting(true, true);
-  gun.allToSelfDefenseGun = true;
-  const GenerationState withGun = generated(gun, 3u);
-  std::set<SlotIndex> listed;
-  for (const CheatSheetRoom& room : cheatSheetLayout(gun)) listed.insert(room.slots.begin(), room.slots.end());
-  size_t unlisted = 0;
-  for (SlotIndex slot : slotsWithItemNamed(withGun, "self defense GUN")) unlisted += listed.count(slot) == 0;
-  EXPECT_GT(unlisted, 0u);
-  GenerationState state;
-  std::string error;
-  EXPECT_FALSE(openItemList(state, "1\r\n2\r\n", error));
-  EXPECT_EQ(error, "line 3: the file ends after 2 of 180 slot lines");
 }
 
 TEST(ItemListCheckTest, EveryCorpusInputKeepsTheFuzzersChecks) {

@@ -9,14 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <set>
 #include <sstream>
 
 #include "app/command_line.h"
 #include "catalogue/slot_catalogue.h"
 #include "enemies/enemy_room_table.h"
 #include "enemies/reference_enemy_assignment.h"
-#include "engine/race.h"
 #include "modifiers/reference_item_modifiers.h"
 #include "output/cheat_sheet.h"
 #include "output/file_code.h"
@@ -302,20 +300,6 @@ TEST(RunFailureTest, AttemptLimitIsReportedAndNothingIsWritten) {
   EXPECT_EQ(run.console.str(),
             "Seed 1; the same files again: mansion-randomizer --seed 1 --character chris --difficulty hard\n");
   EXPECT_TRUE(run.folder.entries().empty());
-}
-
-// A race seed uses all its 32 bits: over 16 draws every byte takes two values
-// or more (a byte the same in all 16 by chance: 1 in 2^120).
-TEST(RaceTest, EveryByteOfTheSeedVaries) {
-  std::ostringstream errors;
-  Reporter reporter(errors, errors);
-  std::set<uint32_t> values[4];
-  for (int draw = 0; draw < 16; ++draw) {
-    uint32_t seed = 0;
-    ASSERT_TRUE(raceSeed(reporter, seed)) << errors.str();
-    for (int byte = 0; byte < 4; ++byte) values[byte].insert(seed >> (8 * byte) & 0xffu);
-  }
-  for (int byte = 0; byte < 4; ++byte) EXPECT_GT(values[byte].size(), 1u) << "byte " << byte;
 }
 
 }  // namespace
