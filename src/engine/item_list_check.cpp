@@ -252,22 +252,9 @@ std::vector<std::string> completionProblems(const GenerationState& state) {
 
 bool readItemListBytes(const std::string& path, std::string& bytes, std::string& error) {
   std::string reason;
-  std::FILE* file = openRegularFile(path, reason);
-  if (!file) {
-    error = "cannot read " + printable(path) + ": " + reason;
-    return false;
-  }
-  bytes.resize(kItemListReadLimit + 1);
-  errno = 0;
-  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
-  const bool failed = std::ferror(file) != 0;
-  const int code = errno;
-  std::fclose(file);
-  if (failed) {
-    error = "cannot read " + printable(path) + ": " + (code ? std::strerror(code) : "unknown error");
-    return false;
-  }
-  return true;
+  if (readRegularFile(path, kItemListReadLimit, bytes, reason)) return true;
+  error = "cannot read " + printable(path) + ": " + reason;
+  return false;
 }
 
 namespace {

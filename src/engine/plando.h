@@ -4,11 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "output/item_list_reader.h"
 #include "placement/shuffle.h"
 #include "state/generation_state.h"
 
 // The largest plando file, and the longest line in it, that is read.
-constexpr std::size_t kPlandoFileLimit = 64 * 1024;
+constexpr std::size_t kPlandoFileLimit = kItemListReadLimit;
 constexpr std::size_t kPlandoLineLimit = 200;
 
 // One accepted line of a plando: where it stood, the item and slot it fixes,

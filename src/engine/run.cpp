@@ -205,21 +205,8 @@ void usePlando(RunSettings& settings, const Plando& plando) {
 
 int loadPlando(const RunOptions& options, Reporter& reporter, const std::string& path, Plando& plando) {
   std::string bytes, reason;
-  std::FILE* file = openRegularFile(path, reason);
-  if (file == nullptr) {
+  if (!readRegularFile(path, kPlandoFileLimit, bytes, reason)) {
     reportError(reporter, kMessagePrefix + ("cannot read plando " + printable(path)) + ": " + reason);
-    return kExitCheckUnreadable;
-  }
-  // One byte more than a plando may have, so a longer file is refused.
-  bytes.resize(kPlandoFileLimit + 1);
-  errno = 0;
-  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
-  const bool failed = std::ferror(file) != 0;
-  const int code = errno;
-  std::fclose(file);
-  if (failed) {
-    reportError(reporter, kMessagePrefix + ("cannot read plando " + printable(path)) + ": " +
-                              (code ? std::strerror(code) : "unknown error"));
     return kExitCheckUnreadable;
   }
   GenerationState tables;

@@ -155,3 +155,16 @@ bool writeOutputFile(const OutputSettings& settings, Reporter& reporter, const s
                      const std::string& contents) {
   return writeOutputFiles(settings, reporter, {{fileName, contents}});
 }
+
+bool readRegularFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason) {
+  std::FILE* file = openRegularFile(path, reason);
+  if (!file) return false;
+  bytes.resize(limit + 1);
+  errno = 0;
+  bytes.resize(std::fread(&bytes[0], 1, bytes.size(), file));
+  const bool failed = std::ferror(file) != 0;
+  const int code = errno;
+  std::fclose(file);
+  if (failed) reason = code ? std::strerror(code) : "unknown error";
+  return !failed;
+}

@@ -70,3 +70,8 @@ bool writeOutputFiles(const OutputSettings& settings, Reporter& reporter, const 
 // writeOutputFiles for one file.
 bool writeOutputFile(const OutputSettings& settings, Reporter& reporter, const std::string& fileName,
                      const std::string& contents);
+
+// Reads at most `limit` + 1 bytes of the regular file `path` into `bytes`, so
+// that a caller sees a file over its limit; false with the system's reason
+// (or "not a regular file") in `reason`. Never waits on a pipe or device.
+bool readRegularFile(const std::string& path, std::size_t limit, std::string& bytes, std::string& reason);
