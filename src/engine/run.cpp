@@ -222,13 +222,18 @@ int loadPlando(const RunOptions& options, Reporter& reporter, const std::string&
                               (code ? std::strerror(code) : "unknown error"));
     return kExitCheckUnreadable;
   }
+  return readPlando(options, reporter, path, bytes, plando);
+}
+
+int readPlando(const RunOptions& options, Reporter& reporter, const std::string& name, const std::string& bytes,
+               Plando& plando) {
   GenerationState tables;
   tables.options = options;
   buildSlotCatalogue(tables);
   buildConstraintTables(tables);
   std::vector<std::string> lines;
   int status = kExitSuccess;
-  if (!parsePlando(tables, path, bytes, plando, lines)) {
+  if (!parsePlando(tables, name, bytes, plando, lines)) {
     status = kExitBadArguments;
   } else if (!provePlando(tables, plando, lines)) {
     status = kExitPlandoImpossible;
