@@ -9,7 +9,7 @@
 
 #include "catalogue/slot_catalogue.h"
 #include "engine/plando.h"
-#include "output/spoiler_json.h"
+#include "output/json_writer.h"
 #include "placement/constraint_tables.h"
 #include "state/generation_state.h"
 
