@@ -55,6 +55,14 @@ async function verdict(page) {
     (pre) => ({ status: Number(pre.dataset.status), text: pre.textContent }));
 }
 
+// The file input of this accessible name.
+async function fileInput(page, name) {
+  for (const input of await page.$$('input[type="file"]')) {
+    if ((await page.accessibility.snapshot({ root: input }))?.name === name) return input;
+  }
+  throw new Error(`no file input named ${name}`);
+}
+
 // Sets the seed field and makes the run of the form.
 async function generateSeed(page, seed) {
   await page.$eval('#seed', (field, value) => { field.value = value; }, String(seed));
@@ -124,6 +132,23 @@ async function checkRebuiltRun(config, session, source) {
     const options = { ...kSource, seed, plando: await plandoText(page) };
     await compareWithNative(config, page, options, 'rebuilt run', { ...options, plando: '' });
     check(!(await page.$eval('#share-plando', (line) => line.hidden)), 'rebuilt run: no file offered for the link');
+
+    // The source's spoiler file, loaded: the box holds the lines it fixes,
+    // its key items where the key route has them.
+    const dir = makeTempDir('mansion-spoiler-');
+    try {
+      const [name, bytes] = [...source.files].find(([file]) => file.startsWith('Spoiler'));
+      fs.writeFileSync(path.join(dir, name), bytes);
+      await forgetVerdict(page);
+      await (await fileInput(page, 'Load a plando or spoiler file')).uploadFile(path.join(dir, name));
+      await page.waitForFunction(() => /^[^{\s]/.test(document.getElementById('plando').value),
+        { timeout: 20000, polling: 50 }).catch(() => {});
+      const lines = (await plandoText(page)).trimEnd().split('\n');
+      check(JSON.stringify([...lines].sort()) === JSON.stringify(routeLines(keyRouteOf(source)).sort()),
+        `spoiler file loaded: the box holds\n${lines.join('\n')}`);
+    } finally {
+      fs.rmSync(dir, { recursive: true, force: true });
+    }
   } finally {
     await page.close();
   }
