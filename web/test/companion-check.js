@@ -81,8 +81,11 @@ function expectedRooms(sheet, spoiler) {
 
 // What a search for `text` must list.
 function expectedFinds(rooms, text) {
+  // The second slot of one name in a room is "NAME (2)" where a slot is named.
+  const place = (room, row) => (room.rows.indexOf(row) > room.rows.findIndex((other) => other.original === row.original)
+    ? `${row.original} (2)` : row.original);
   return rooms.flatMap((room) => room.rows.filter((row) => row.label.toLowerCase().includes(text.toLowerCase()))
-    .map((row) => `${row.label} in ${room.heading}: ${row.original}`));
+    .map((row) => `${row.label} in ${room.heading}: ${place(room, row)}`));
 }
 
 const readSpoiler = (files) => JSON.parse(files.get([...files.keys()].find((name) => name.startsWith('Spoiler'))));
