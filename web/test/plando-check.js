@@ -3,7 +3,8 @@
 // `--plando plando.txt` files, lines and link; a run rebuilt from a pasted key
 // route file keeps its key items where they were; a refused line shows the
 // console's message before any run and stops a run with it; a plando too
-// long for a link is offered as a file; "Keep here" adds the engine's line.
+// long for a link is offered as a file; "Keep here" adds the engine's line,
+// Hard's "Green Herb (2)" too.
 //   WEB_DIR=build-web/site NATIVE=build/mansion-randomizer node plando-check.js
 'use strict';
 
@@ -102,13 +103,35 @@ async function checkPlandoRuns(config, session, source) {
     const boxText = await plandoText(page);
     check(boxText === `${options.plando}${kept}\n`, `Keep here: the box holds\n${boxText}`);
     check((await verdict(page)).status === 0, 'Keep here: the kept line is refused');
-    // The companion's line for every revealed slot is one the engine accepts
-    // as it is, naming exactly that item.
-    const keepLines = await page.$$eval('button.keep', (buttons) => buttons.map((b) => b.getAttribute('aria-label').slice(5)));
-    await pastePlando(page, `${keepLines.join('\n')}\n`);
-    const all = await verdict(page);
-    check(all.status === 0 && all.text.split('\n').slice(1).join('\n') === keepLines.join('\n'),
-      `Keep here: every slot's line read back:\n${all.text.slice(0, 400)}`);
+    await checkEveryKeepLine(page, 'Keep here');
+  } finally {
+    await page.close();
+  }
+}
+
+// The companion's line for every revealed slot is one the engine accepts as
+// it is, naming exactly that item; returns the lines.
+async function checkEveryKeepLine(page, label) {
+  const keepLines = await page.$$eval('button.keep', (buttons) => buttons.map((b) => b.getAttribute('aria-label').slice(5)));
+  await pastePlando(page, `${keepLines.join('\n')}\n`);
+  const all = await verdict(page);
+  check(all.status === 0 && all.text.split('\n').slice(1).join('\n') === keepLines.join('\n'),
+    `${label}: every slot's line read back:\n${all.text.slice(0, 400)}`);
+  return keepLines;
+}
+
+// Hard: the second Green Herb of one room is kept as "Green Herb (2)", and
+// the slots Hard keeps with their own items read back too.
+async function checkKeepHard(session) {
+  const options = { seed: 12, chris: true, hard: true, enemies: false, modifiers: [] };
+  const page = await session.browser.newPage();
+  try {
+    await page.goto(session.baseUrl + formatRunQuery(options));
+    if (!check(await waitForState(page, ['done', 'failed'], kRunTimeoutMs) === 'done', 'Keep here on Hard: failed')) return;
+    await page.locator('::-p-aria([name="Reveal all rooms"][role="button"])').click();
+    const lines = await checkEveryKeepLine(page, 'Keep here on Hard');
+    check(lines.some((line) => line.endsWith(' in WINDING UNDERGROUND PASSAGE: Green Herb (2)')),
+      'Keep here on Hard: no line keeps the second Green Herb as "Green Herb (2)"');
   } finally {
     await page.close();
   }
@@ -214,12 +237,13 @@ async function main() {
     await checkRebuiltRun(config, session, source);
     await checkRefused(config, session);
     await checkTooLong(config, session, source);
+    await checkKeepHard(session);
   } finally {
     await session.close();
   }
   const { passed, failed } = counts();
-  console.log(`plando check: a plando link at 1 and 2 workers, Keep here, a rebuilt run, a refused line and a ` +
-    `plando too long for a link in ${((Date.now() - started) / 1000).toFixed(1)} s`);
+  console.log(`plando check: a plando link at 1 and 2 workers, Keep here (Normal and Hard), a rebuilt run, a ` +
+    `refused line and a plando too long for a link in ${((Date.now() - started) / 1000).toFixed(1)} s`);
   console.log(`${passed} passed, ${failed} failed`);
   process.exitCode = failed === 0 ? 0 : 1;
 }
