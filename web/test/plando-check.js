@@ -48,10 +48,12 @@ async function plandoText(page) {
   return page.$eval('::-p-aria([name="Plando lines"][role="textbox"])', (box) => box.value);
 }
 
-// Waits for the verdict on the box's text; returns { status, text }.
+// Waits for the verdict on the box's text; returns { status, text }, status
+// -1 when none came.
 async function verdict(page) {
-  await page.waitForFunction(() => document.getElementById('plando-verdict').dataset.status !== undefined,
-    { timeout: 20000, polling: 50 });
+  const came = await page.waitForFunction(() => document.getElementById('plando-verdict').dataset.status !== undefined,
+    { timeout: 20000, polling: 50 }).then(() => true, () => false);
+  if (!came) return { status: -1, text: 'no verdict' };
   return page.$eval('::-p-aria([name="Plando verdict"][role="status"])',
     (pre) => ({ status: Number(pre.dataset.status), text: pre.textContent }));
 }
@@ -194,6 +196,17 @@ async function checkRefused(config, session) {
     const messages = native.stderr.replace(/^mansion-randomizer: /gm, '');
     check(native.status === 2 && shown.status === 2 && shown.text.endsWith(`\n${messages.trimEnd()}`),
       `refused: verdict\n${shown.text}\n--- console program (${native.status}):\n${native.stderr}`);
+    // The verdict follows the form: an Ink Ribbon is refused once a modifier
+    // turns the ink ribbons into junk.
+    await pastePlando(page, 'Ink Ribbon in DINING ROOM: Ink Ribbon\n');
+    const before = await verdict(page);
+    await forgetVerdict(page);
+    await page.click('input[name="modifier"][value="3"]');
+    const after = await verdict(page);
+    check(before.status === 0 && after.status === 2 && after.text.includes('plando.txt line 1: '),
+      `refused: the verdict after a modifier is switched on:\n${before.text}\n---\n${after.text}`);
+    await page.click('input[name="modifier"][value="3"]');
+    await pastePlando(page, text);
     const state = await generateSeed(page, options.seed);
     const consoleText = await page.$eval('#console', (pre) => pre.textContent);
     check(state === 'failed' && consoleText === native.stdout + native.stderr,
