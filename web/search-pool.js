@@ -7,8 +7,8 @@
 //   const search = MansionSearch.createSearch(onMessage);
 //   search.setWorkerCount(n);  // starts the workers ahead of a run
 //   search.run({ hasSeed, seed, chris, hard, enemies, modifiers, race, plando }, workerCount);
-// (plando: the Plando box's text, '' for none).
 //   search.cancel();
+// (plando: the Plando box's text, '' for none).
 // onMessage gets what the single worker of earlier pages posted:
 //   { type: 'seed', seed } (never in a race, whose seed is drawn here and
 //   shown nowhere), { type: 'line' | 'error' | 'progress', text },
