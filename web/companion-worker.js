@@ -2,6 +2,7 @@
 //   { id, op: 'check', bytes, name, hasSeed, seed, chris, hard, enemies, modifiers }
 //   { id, op: 'view' | 'reachable' | 'find', bytes, chris, hard, collected?, text? }
 //   { id, op: 'readLimit' }: the most bytes of a file the check reads
+//   { id, op: 'plando', text, chris, hard, modifiers }: the verdict on a plando
 // and posts back { id, result } with the engine's JSON answer parsed, or
 // { id, error } when the engine cannot be loaded or stops. bytes is the item
 // list (the page passes at most what the check reads).
@@ -53,6 +54,12 @@ function answer(mansion, request) {
       mansion.FS.writeFile(kRunPath, request.bytes);
       return callJson(mansion, 'webFindItem', ['string', 'number', 'number', 'string'],
         [kRunPath, chris, hard, request.text]);
+    case 'plando': {
+      const modifiers = request.modifiers.reduce((mask, number) => mask | mansion._webModifierBit(number), 0);
+      // The name the page's run gives its plando.
+      return callJson(mansion, 'webCheckPlando', ['string', 'number', 'number', 'number', 'string'],
+        ['plando.txt', chris, hard, modifiers, request.text]);
+    }
     case 'readLimit':
       return mansion._webReadLimit();
     default:

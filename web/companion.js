@@ -48,7 +48,7 @@
   let svgUrl = null;
   let drawnWidth = 0; // the companion's width the picture was laid out for
   // Only the newest answer of each kind is shown.
-  const latest = { reachable: 0, find: 0, check: 0, view: 0 };
+  const latest = { reachable: 0, find: 0, check: 0, view: 0, plando: 0 };
 
   function ask(message) {
     if (!worker) {
@@ -292,21 +292,31 @@
     return got;
   }
 
+  // Adds the engine's plando line for a revealed slot's item to the Plando
+  // box, so the next run keeps it there.
+  function keepButton(line) {
+    const keep = element('button', 'Keep here', { type: 'button', class: 'keep', 'aria-label': `Keep ${line}` });
+    keep.addEventListener('click', () => globalThis.MansionPlando?.keep(line));
+    return keep;
+  }
+
   function roomTable(room, index) {
     const id = `room-${index}`;
     const box = element('div', undefined, { class: 'room' });
     const table = element('table', undefined, { id, 'aria-labelledby': `${id}-name` });
     const secrets = [];
     const keySlots = [];
-    const row = (label, secret, key = -1) => {
+    const keepSlots = [];
+    const row = (label, secret, key = -1, plando = '') => {
       const cell = element('td', 'hidden', { class: 'secret' });
       secrets.push([cell, secret]);
       const tr = element('tr');
       tr.append(element('th', label, { scope: 'row' }), cell);
       if (key >= 0) keySlots.push([cell, key, secret]);
+      if (plando) keepSlots.push([cell, plando]);
       table.append(tr);
     };
-    for (const slot of room.slots) row(slot.original, slot.item, slot.key);
+    for (const slot of room.slots) row(slot.original, slot.item, slot.key, slot.plando);
     for (const enemy of room.enemies) row(`Enemies in ${enemy.room}`, enemy.word);
     if (secrets.length === 0) {
       const tr = element('tr');
@@ -325,9 +335,12 @@
         cell.firstChild.textContent = shown ? secret : 'hidden';
         cell.classList.toggle('shown', shown);
       }
+      for (const old of table.querySelectorAll('button')) old.remove();
       for (const [cell, key, secret] of keySlots) {
-        cell.querySelector('button')?.remove();
         if (shown) cell.append(gotButton(key, secret));
+      }
+      for (const [cell, plando] of keepSlots) {
+        if (shown) cell.append(keepButton(plando));
       }
     };
     button.addEventListener('click', () => reveal(button.getAttribute('aria-expanded') !== 'true'));
@@ -535,5 +548,13 @@
       `${options.enemies ? ', enemies' : ''}${modifiers}).`);
   }
 
-  globalThis.MansionCompanion = { showRun, clear };
+  // The engine's verdict on plando text for these options ({ status, lines }),
+  // or null when a newer question was asked meanwhile.
+  async function checkPlando(text, options) {
+    const answer = await ask({ op: 'plando', text, chris: options.chris, hard: options.hard,
+      modifiers: options.modifiers });
+    return isLatest('plando', answer.id) ? answer.result : null;
+  }
+
+  globalThis.MansionCompanion = { showRun, clear, checkPlando, formOptions };
 })();

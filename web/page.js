@@ -4,7 +4,8 @@
 'use strict';
 
 (function () {
-  const { parseSeed, parseRunQuery, formatRunQuery } = globalThis.MansionQuery;
+  const { parseSeed, parseRunQuery, formatRunQuery, encodePlando } = globalThis.MansionQuery;
+  const plandoBox = globalThis.MansionPlando;
 
   const form = document.getElementById('options');
   const seedField = document.getElementById('seed');
@@ -24,6 +25,11 @@
   const elapsed = document.getElementById('elapsed');
   const shareLink = document.getElementById('share-link');
   const shareLabel = document.getElementById('share-label');
+  const shareLine = document.getElementById('share-line');
+  const sharePlando = document.getElementById('share-plando');
+  const sharePlandoFile = document.getElementById('share-plando-file');
+  const plandoDownloadLine = document.getElementById('plando-download-line');
+  const plandoDownload = document.getElementById('plando-download');
   const downloadsHelp = document.getElementById('downloads-help');
   const raceHelp = document.getElementById('race-help');
   const downloads = document.getElementById('downloads');
@@ -37,6 +43,8 @@
   // Workers searching side by side: one per core, up to eight, unless the
   // Threads field says otherwise. Links do not carry it.
   const kMaxThreads = 16;
+  // The longest plando a link carries, encoded; a longer one is shared as a file.
+  const kLinkPlandoLimit = 2000;
   const defaultThreads = Math.max(1, Math.min(Number(navigator.hardwareConcurrency) || 1, 8));
   const search = globalThis.MansionSearch.createSearch((data) => onWorkerMessage(data));
   let running = null; // the options of the run in progress
@@ -66,6 +74,7 @@
         enemies: enemiesBox.checked,
         modifiers: modifierBoxes().filter((box) => box.checked).map((box) => Number(box.value)),
         race: raceBox.checked,
+        plando: plandoBox.text(),
       },
       error: null,
     };
@@ -79,6 +88,7 @@
     for (const box of modifierBoxes()) box.checked = options.modifiers.includes(Number(box.value));
     raceBox.checked = options.race;
     seedField.disabled = options.race;
+    plandoBox.setText(options.plando);
   }
 
   // The number in the Threads field, or null when it is none from 1 to 16.
@@ -98,6 +108,7 @@
     for (const url of fileUrls) URL.revokeObjectURL(url);
     fileUrls = [];
     downloads.replaceChildren();
+    plandoDownloadLine.hidden = true;
     keyRoute.textContent = '';
     keyRouteBox.hidden = true;
     globalThis.MansionCompanion?.clear();
@@ -130,6 +141,7 @@
       enemies: options.enemies,
       modifiers: options.modifiers,
       race: options.race,
+      plando: options.plando,
     }, threads);
   }
 
@@ -183,6 +195,31 @@
     }
   }
 
+  // The key route file is a plando as it is: its key items where they lie.
+  function showPlandoDownload(keyRouteFile) {
+    const url = URL.createObjectURL(new Blob([keyRouteFile.bytes], { type: 'text/plain' }));
+    fileUrls.push(url);
+    plandoDownload.href = url;
+    plandoDownload.download = keyRouteFile.name.replace(/^KeyRoute/, 'Plando');
+    plandoDownloadLine.hidden = false;
+  }
+
+  // The run's link in the address bar and on the page; a plando too long for
+  // a link is offered as its file instead.
+  function showLink(options) {
+    const tooLong = options.plando !== '' && encodePlando(options.plando).length > kLinkPlandoLimit;
+    history.replaceState(null, '', formatRunQuery({ ...options, plando: tooLong ? '' : options.plando }));
+    shareLine.hidden = tooLong;
+    sharePlando.hidden = !tooLong;
+    if (tooLong) {
+      const url = URL.createObjectURL(new Blob([options.plando], { type: 'text/plain' }));
+      fileUrls.push(url);
+      sharePlandoFile.href = url;
+    }
+    shareLink.href = location.href;
+    shareLink.textContent = location.href;
+  }
+
   function showResult(data) {
     const options = running;
     finishRun();
@@ -191,10 +228,7 @@
       document.body.dataset.state = 'failed';
       return;
     }
-    const query = formatRunQuery(options);
-    history.replaceState(null, '', query);
-    shareLink.href = location.href;
-    shareLink.textContent = location.href;
+    showLink(options);
     // A race's seed was never shown, its link starts another race, and its
     // one file is the item list.
     seedShown.hidden = options.race;
@@ -216,6 +250,7 @@
       if (file.name.startsWith('KeyRoute')) {
         keyRoute.textContent = new TextDecoder().decode(file.bytes);
         keyRouteBox.hidden = false;
+        showPlandoDownload(file);
       }
     }
     result.hidden = false;

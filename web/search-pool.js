@@ -6,8 +6,9 @@
 // Loaded by the page as a plain script after mansion.js:
 //   const search = MansionSearch.createSearch(onMessage);
 //   search.setWorkerCount(n);  // starts the workers ahead of a run
-//   search.run({ hasSeed, seed, chris, hard, enemies, modifiers, race }, workerCount);
+//   search.run({ hasSeed, seed, chris, hard, enemies, modifiers, race, plando }, workerCount);
 //   search.cancel();
+// (plando: the Plando box's text, '' for none).
 // onMessage gets what the single worker of earlier pages posted:
 //   { type: 'seed', seed } (never in a race, whose seed is drawn here and
 //   shown nowhere), { type: 'line' | 'error' | 'progress', text },
@@ -39,6 +40,13 @@
 
   function modifierMask(mansion, modifiers) {
     return modifiers.reduce((mask, number) => mask | mansion._webModifierBit(number), 0);
+  }
+
+  // A searcher of the engine for the run's options and plando (as worker.js
+  // starts one).
+  function startSearcher(mansion, run) {
+    return mansion.ccall('webStartSearcher', 'number', ['number', 'number', 'number', 'number', 'number', 'string'],
+      [run.seed >>> 0, run.chris, run.hard, run.enemies, run.modifiers, run.plando]);
   }
 
   function createSearch(onMessage) {
@@ -134,7 +142,7 @@
       let ended = false;
       const searcher = {
         start(run) {
-          handle = mansion._webStartSearcher(run.seed, run.chris, run.hard, run.enemies, run.modifiers);
+          handle = startSearcher(mansion, run);
         },
         search(bytes) {
           setTimeout(() => {
@@ -208,12 +216,15 @@
         hard: options.hard ? 1 : 0,
         enemies: options.enemies ? 1 : 0,
         modifiers: modifierMask(mansion, options.modifiers),
+        plando: options.plando || '',
       };
       // A race's seed comes from the browser's secure random source, never
       // the clock, and is shown nowhere.
       const seed = options.race ? crypto.getRandomValues(new Uint32Array(1))[0] : options.seed >>> 0;
-      state.handle = mansion._webBeginRun(options.hasSeed || options.race ? 1 : 0, seed, runOptions.chris,
-        runOptions.hard, runOptions.enemies, runOptions.modifiers, options.race ? 1 : 0);
+      state.handle = mansion.ccall('webBeginRun', 'number',
+        ['number', 'number', 'number', 'number', 'number', 'number', 'number', 'string'],
+        [options.hasSeed || options.race ? 1 : 0, seed, runOptions.chris, runOptions.hard, runOptions.enemies,
+          runOptions.modifiers, options.race ? 1 : 0, runOptions.plando]);
       runOptions.seed = mansion._webRunSeed(state.handle) >>> 0;
       state.taskBytes = mansion._webTaskBytes();
       return runOptions;

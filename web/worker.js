@@ -2,7 +2,8 @@
 // thread. Posts { type: 'ready' } once the generator is loaded, or
 // { type: 'failed', text } when it cannot be loaded or stops; the worker is
 // then of no further use. Then takes
-//   { type: 'start', seed, chris, hard, enemies, modifiers }  a run's tables,
+//   { type: 'start', seed, chris, hard, enemies, modifiers, plando }  a run's
+//   tables (plando: the text the run read, '' for none),
 //   { type: 'task', bytes }  a task of that run, answered with
 //   { type: 'result', bytes }  what came of it.
 // The page cancels a run by terminating its workers.
@@ -21,8 +22,10 @@ function fail(text) {
 function handle(message) {
   if (message.type === 'start') {
     if (searcher) mansion._webEndSearcher(searcher);
-    searcher = mansion._webStartSearcher(message.seed >>> 0, message.chris ? 1 : 0, message.hard ? 1 : 0,
-      message.enemies ? 1 : 0, message.modifiers);
+    searcher = mansion.ccall('webStartSearcher', 'number',
+      ['number', 'number', 'number', 'number', 'number', 'string'],
+      [message.seed >>> 0, message.chris ? 1 : 0, message.hard ? 1 : 0, message.enemies ? 1 : 0, message.modifiers,
+        message.plando || '']);
   } else if (message.type === 'task') {
     mansion.HEAPU8.set(message.bytes, mansion._webSearcherTask(searcher));
     const result = mansion._webSearchTask(searcher);

@@ -209,13 +209,18 @@ int loadPlando(const RunOptions& options, Reporter& reporter, const std::string&
     reportError(reporter, kMessagePrefix + ("cannot read plando " + printable(path)) + ": " + reason);
     return kExitCheckUnreadable;
   }
+  return readPlando(options, reporter, path, bytes, plando);
+}
+
+int readPlando(const RunOptions& options, Reporter& reporter, const std::string& name, const std::string& bytes,
+               Plando& plando) {
   GenerationState tables;
   tables.options = options;
   buildSlotCatalogue(tables);
   buildConstraintTables(tables);
   std::vector<std::string> lines;
   int status = kExitSuccess;
-  if (!parsePlando(tables, path, bytes, plando, lines)) {
+  if (!parsePlando(tables, name, bytes, plando, lines)) {
     status = kExitBadArguments;
   } else if (!provePlando(tables, plando, lines)) {
     status = kExitPlandoImpossible;

@@ -130,3 +130,8 @@ int runGeneration(GenerationState& state, const RunSettings& settings, Reporter&
 // with `plando` filled; kExitCheckUnreadable (unreadable), kExitBadArguments
 // (refused lines) or kExitPlandoImpossible otherwise.
 int loadPlando(const RunOptions& options, Reporter& reporter, const std::string& path, Plando& plando);
+
+// Reads plando text `bytes` (named `name`, as in the seed line) as loadPlando
+// reads a file's contents, with the same messages and statuses.
+int readPlando(const RunOptions& options, Reporter& reporter, const std::string& name, const std::string& bytes,
+               Plando& plando);

@@ -23,6 +23,7 @@
 #include "catalogue/rooms.h"
 #include "engine/companion.h"
 #include "engine/item_list_check.h"
+#include "engine/plando.h"
 #include "engine/run.h"
 #include "output/key_route_file.h"
 #include "output/item_list_reader.h"
@@ -139,6 +140,8 @@ void writeRoom(JsonWriter& json, const GenerationState& state, const CompanionRo
     out.open('{');
     out.string("original", state.slotNames.at(static_cast<std::size_t>(slot)));
     out.string("item", itemLabel(state, entry));
+    // The plando line that keeps this item here, as the key route names it.
+    out.string("plando", plandoItemName(state, entry) + " in " + plandoPlace(state, slot));
     // The entry of a key item, which "Got it" ticks; -1 for any other item.
     const std::vector<SlotIndex> keys = keyItems(state);
     out.member("key", std::binary_search(keys.begin(), keys.end(), entry) ? entry : -1);

@@ -113,6 +113,10 @@ RunOptions pageOptions(int chris, int hard, int enemies, int modifiers) {
   return options;
 }
 
+// The name the page's plando goes by in the seed line and its messages, as
+// the file the page downloads it into.
+constexpr const char* kPagePlandoName = "plando.txt";
+
 }  // namespace
 
 // One run made on the page's thread.
@@ -144,10 +148,13 @@ struct WebSearcher {
 // second without `hasSeed`, as in the console program) and reported, and
 // prints its first lines. A `race` (whose secret seed the page draws) reports
 // no seed and writes the item list alone, as --race does; other runs also
-// write the key route and the spoiler file. The page then hands out webTakeTask's tasks and
-// enters their results until no task is left, and ends with webFinishRun.
+// write the key route and the spoiler file. A non-empty `plando` is the text
+// of the page's Plando box, read, refused or proved as --plando reads a file
+// (named kPagePlandoName); a refused or impossible one ends the run with its
+// messages. The page then hands out webTakeTask's tasks and enters their
+// results until no task is left, and ends with webFinishRun.
 extern "C" EMSCRIPTEN_KEEPALIVE WebRun* webBeginRun(int hasSeed, uint32_t seed, int chris, int hard, int enemies,
-                                                   int modifiers, int race) {
+                                                   int modifiers, int race, const char* plando) {
   WebRun* run = new WebRun;
   GenerationState& state = run->state;
   RunSettings& settings = run->settings;
@@ -164,6 +171,17 @@ extern "C" EMSCRIPTEN_KEEPALIVE WebRun* webBeginRun(int hasSeed, uint32_t seed, 
     reportError(run->reporter, "cannot start the race: no seed from the browser's secure random source");
     run->endedEarly = kExitBadArguments;
     return run;
+  }
+  // Read and proved first, as the console program does, so a plando that
+  // cannot be used shows its messages alone.
+  if (*plando != '\0') {
+    Plando read;
+    const int status = readPlando(state.options, run->reporter, kPagePlandoName, plando, read);
+    if (status != kExitSuccess) {
+      run->endedEarly = status;
+      return run;
+    }
+    usePlando(settings, read);
   }
   run->seed = hasSeed ? seed : clockSeed();
   if (!settings.raceMode) postRunEvent(kEventSeed, std::to_string(run->seed).c_str());
@@ -219,12 +237,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webFinishRun(WebRun* run) {
 // Frees a run, ended or cancelled.
 extern "C" EMSCRIPTEN_KEEPALIVE void webEndRun(WebRun* run) { delete run; }
 
-// A searcher for the run of `seed` and these options (as webBeginRun takes
-// them): the same tables, built the same way.
+// A searcher for the run of `seed`, these options and `plando` (as
+// webBeginRun takes them, the plando already accepted there): the same
+// tables and plando exchanges, built the same way.
 extern "C" EMSCRIPTEN_KEEPALIVE WebSearcher* webStartSearcher(uint32_t seed, int chris, int hard, int enemies,
-                                                             int modifiers) {
+                                                             int modifiers, const char* plando) {
   WebSearcher* searcher = new WebSearcher;
-  searcher->tables = taskSearcherTables(pageOptions(chris, hard, enemies, modifiers), seed, SearchSettings());
+  const RunOptions options = pageOptions(chris, hard, enemies, modifiers);
+  RunSettings settings;
+  if (*plando != '\0') {
+    // The run has shown any message already.
+    std::ostream silent{nullptr};
+    Reporter quiet(silent, silent);
+    Plando read;
+    if (readPlando(options, quiet, kPagePlandoName, plando, read) == kExitSuccess) usePlando(settings, read);
+  }
+  searcher->tables = taskSearcherTables(options, seed, settings.search);
   return searcher;
 }
 

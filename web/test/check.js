@@ -108,8 +108,9 @@ function shownFileCode(page) {
   return page.$eval('::-p-aria([name="File code"][role="status"])', (output) => output.textContent);
 }
 
-// Compares a finished page with the console program's run of the same options.
-async function compareWithNative(config, page, options, label) {
+// Compares a finished page with the console program's run of the same options
+// (its link carrying `linked`: the options, or a plando too long for it left out).
+async function compareWithNative(config, page, options, label, linked = options) {
   const native = runNative(config, options);
   const links = await downloadLinks(page);
   const names = links.map((link) => link.name);
@@ -139,7 +140,7 @@ async function compareWithNative(config, page, options, label) {
   check(`${JSON.stringify(parsed, null, 2)}\n` === spoiler && parsed.fileCode === code && parsed.slots.length === 180,
     `${label}: spoiler file read back: ${spoiler.slice(0, 300)}`);
   const shared = await page.$eval('#share-link', (a) => a.href);
-  check(new URL(shared).search === formatRunQuery(options), `${label}: link to the run is ${shared}`);
+  check(new URL(shared).search === formatRunQuery(linked), `${label}: link to the run is ${shared}`);
   check(await page.$eval('#seed-used', (s) => s.textContent) === String(options.seed), `${label}: seed shown`);
 }
 
@@ -435,7 +436,13 @@ async function main() {
   process.exitCode = failed === 0 ? 0 : 1;
 }
 
-main().catch((error) => {
-  console.error(error);
-  process.exitCode = 1;
-});
+// The plando check (plando-check.js) compares its runs the same way.
+module.exports = { check, compareWithNative, downloadLinks, downloadByClicking, setThreads, kRunTimeoutMs,
+  counts: () => ({ passed, failed }) };
+
+if (require.main === module) {
+  main().catch((error) => {
+    console.error(error);
+    process.exitCode = 1;
+  });
+}

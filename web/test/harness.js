@@ -63,6 +63,8 @@ function nativeArguments(options) {
   if (options.modifiers.length > 0) args.push('--modifier', options.modifiers.join(','));
   // The page searches on one thread; a timing compares like with like.
   if (options.threads) args.push('--threads', String(options.threads));
+  // The page names its plando plando.txt; runNative writes it there.
+  if (options.plando) args.push('--plando', 'plando.txt');
   return args;
 }
 
@@ -72,18 +74,23 @@ function checkNative(config, file, extra = []) {
   return execFileSync(config.native, ['--check', file, ...extra], { encoding: 'utf8' });
 }
 
-// Runs the console program; returns { stdout, files: Map name -> Buffer, ms }.
+// Runs the console program (with options.plando as plando.txt in its working
+// folder); returns { stdout, files: Map name -> Buffer, ms }.
 function runNative(config, options) {
   const dir = makeTempDir('mansion-native-');
+  const cwd = makeTempDir('mansion-native-plando-');
   try {
+    if (options.plando) fs.writeFileSync(path.join(cwd, 'plando.txt'), options.plando);
     const started = process.hrtime.bigint();
-    const stdout = execFileSync(config.native, [...nativeArguments(options), '--output-dir', dir], { encoding: 'utf8' });
+    const stdout = execFileSync(config.native, [...nativeArguments(options), '--output-dir', dir],
+      { encoding: 'utf8', cwd });
     const ms = Number(process.hrtime.bigint() - started) / 1e6;
     const files = new Map();
     for (const name of fs.readdirSync(dir).sort()) files.set(name, fs.readFileSync(path.join(dir, name)));
     return { stdout, files, ms };
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
+    fs.rmSync(cwd, { recursive: true, force: true });
   }
 }
 

@@ -8,19 +8,25 @@ const { parseRunQuery, formatRunQuery } = require('../query.js');
 test('good links give the options, and writing them gives the canonical link back', () => {
   const cases = [
     ['?v=1&seed=1733600000&character=chris&difficulty=hard&enemies=1&modifiers=1,3',
-      { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 3], race: false }, null],
+      { seed: 1733600000, chris: true, hard: true, enemies: true, modifiers: [1, 3], race: false, plando: '' }, null],
     // A link of before versions were written is version 1.
     ['seed=0&character=jill&difficulty=normal',
-      { seed: 0, chris: false, hard: false, enemies: false, modifiers: [], race: false },
+      { seed: 0, chris: false, hard: false, enemies: false, modifiers: [], race: false, plando: '' },
       '?v=1&seed=0&character=jill&difficulty=normal'],
     ['?seed=4294967295&character=Jill&difficulty=HARD&enemies=0&modifiers=6,2,2&race=0',
-      { seed: 4294967295, chris: false, hard: true, enemies: false, modifiers: [2, 6], race: false },
+      { seed: 4294967295, chris: false, hard: true, enemies: false, modifiers: [2, 6], race: false, plando: '' },
       '?v=1&seed=4294967295&character=jill&difficulty=hard&modifiers=2,6'],
     ['?character=chris&difficulty=normal&modifiers=',
-      { seed: null, chris: true, hard: false, enemies: false, modifiers: [], race: false },
+      { seed: null, chris: true, hard: false, enemies: false, modifiers: [], race: false, plando: '' },
       '?v=1&character=chris&difficulty=normal'],
     ['?v=1&character=jill&difficulty=hard&enemies=1&race=1',
-      { seed: null, chris: false, hard: true, enemies: true, modifiers: [], race: true }, null],
+      { seed: null, chris: false, hard: true, enemies: true, modifiers: [], race: true, plando: '' }, null],
+    // A plando's text comes back byte for byte, non-ASCII and CR LF included.
+    ['?v=1&seed=7&character=chris&difficulty=normal&plando=1.U2hpZWxkIEtleSBpbiBCQVI6IMOpDQpzbG90IDM',
+      { seed: 7, chris: true, hard: false, enemies: false, modifiers: [], race: false,
+        plando: 'Shield Key in BAR: \u00e9\r\nslot 3' }, null],
+    ['?v=1&character=jill&difficulty=hard&race=1&plando=1.Pz8-',
+      { seed: null, chris: false, hard: true, enemies: false, modifiers: [], race: true, plando: '??>' }, null],
   ];
   for (const [query, options, canonical] of cases) {
     assert.deepStrictEqual(parseRunQuery(query), { options, error: null }, query);
@@ -64,6 +70,15 @@ test('bad links name what is wrong and give no options', () => {
     ['?character=chris&difficulty=hard&race=yes', /race 'yes'/],
     ['?seed=5&character=chris&difficulty=hard&race=1', /a race link carries no seed/],
     ['?v=1&v=1&character=chris&difficulty=hard', /'v' is given twice/],
+    ['?character=chris&difficulty=hard&plando=U2hp', /plando encoding '' is not version 1/],
+    ['?character=chris&difficulty=hard&plando=2.U2hp', /plando encoding '2' is not version 1/],
+    ['?character=chris&difficulty=hard&plando=1.U', /not base64url/],
+    ['?character=chris&difficulty=hard&plando=1.U2hpZ', /not base64url/],
+    ['?character=chris&difficulty=hard&plando=1.U2h%2B', /not base64url/],
+    ['?character=chris&difficulty=hard&plando=1.U2h=', /not base64url/],
+    ['?character=chris&difficulty=hard&plando=1.' + 'A'.repeat(90000), /not base64url/],
+    ['?character=chris&difficulty=hard&plando=1.gA', /not UTF-8/],
+    ['?character=chris&difficulty=hard&plando=1.&plando=1.', /'plando' is given twice/],
   ];
   for (const [query, reason] of cases) {
     const { options, error } = parseRunQuery(query);
