@@ -115,8 +115,8 @@ TEST(PlandoTest, ReadsEveryFormAndRefusesEveryBadLine) {
 
 // An impossible plando is reported by its smallest set of lines and the
 // cause: an item in a zone it locks or that needs it, fixed keys locking each
-// other in (a pinned key among them), the lines that do not matter left out.
-// A crowded plando that the quick greedy placement fails on but that has a
+// other in (a pinned key among them), too few slots open where keys can be
+// reached, the lines that do not matter left out. A crowded plando that the quick greedy placement fails on but that has a
 // passing placement is proven possible (expected text empty).
 TEST(PlandoTest, ExplainsAnImpossiblePlandoByItsSmallestSetOfLines) {
   struct Case {
@@ -146,6 +146,31 @@ TEST(PlandoTest, ExplainsAnImpossiblePlandoByItsSmallestSetOfLines) {
        "p.txt line 3: Book of Curses / Sword Key in CRYPT: Book of Curses / Sword Key\n"
        "Book of Curses / Sword Key and Golden Arrow / Arrowhead lock each other in: the CRYPT needs the Golden "
        "Arrow / Arrowhead; the TIGER STATUE ROOM needs the Book of Curses / Sword Key\n"},
+      {"the first zone filled up, no slot left for the first key", setting(false, false),
+       "Ink Ribbon 1 in DINING ROOM: Ink Ribbon\n"
+       "Handgun Magazine 1 in DINING ROOM: Blue Gemstone\n"
+       "Green Herb (Left) 1 in WEST WING OUTER STAIRWAY: Handgun Magazine\n"
+       "Green Herb (Right) 1 in WEST WING OUTER STAIRWAY: Green Herb (Left)\n"
+       "Battery Pack 1 in WEST WING OUTER STAIRWAY: Green Herb (Right)\n"
+       "Handgun Magazine 2 in GRAVEYARD: Shotgun Shells\n"
+       "Battery Pack 2 in ART ROOM: Dagger\n"
+       "Battery Pack 3 in DINING ROOM 2F: Dagger\n"
+       "Ink Ribbon 2 in MIRROR CORRIDOR: Green Herb\n"
+       "Shotgun Shells 1 in MIRROR CORRIDOR: Golden Arrow / Arrowhead\n"
+       "MO Disk 1 in MIRROR CORRIDOR: Handgun Magazine\n",
+       "p.txt: no run can keep these lines:\n"
+       "p.txt line 1: Ink Ribbon 1 in DINING ROOM: Ink Ribbon\n"
+       "p.txt line 2: Handgun Magazine 1 in DINING ROOM: Blue Gemstone\n"
+       "p.txt line 3: Green Herb (Left) 1 in WEST WING OUTER STAIRWAY: Handgun Magazine\n"
+       "p.txt line 4: Green Herb (Right) 1 in WEST WING OUTER STAIRWAY: Green Herb (Left)\n"
+       "p.txt line 5: Battery Pack 1 in WEST WING OUTER STAIRWAY: Green Herb (Right)\n"
+       "p.txt line 6: Handgun Magazine 2 in GRAVEYARD: Shotgun Shells\n"
+       "p.txt line 7: Battery Pack 2 in ART ROOM: Dagger\n"
+       "p.txt line 8: Battery Pack 3 in DINING ROOM 2F: Dagger\n"
+       "p.txt line 9: Ink Ribbon 2 in MIRROR CORRIDOR: Green Herb\n"
+       "p.txt line 10: Shotgun Shells 1 in MIRROR CORRIDOR: Golden Arrow / Arrowhead\n"
+       "p.txt line 11: MO Disk 1 in MIRROR CORRIDOR: Handgun Magazine\n"
+       "too few free slots are left where the key items can be reached before the locks that need them\n"},
       {"possible though the greedy fails", setting(true, true),
        "Book of Curses / Sword Key in VISUAL DATA ROOM: MO Disk\nBlue Herb (Left) 1 in LISA'S ROOM: Blue Herb\n", ""},
   };
