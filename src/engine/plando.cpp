@@ -390,6 +390,9 @@ std::string failure(const GenerationState& state, const Plando& plando, const st
     all.insert(all.end(), freeKeys.begin(), freeKeys.end());
     return "no order of pick-ups reaches the " + listed(all) + ": each lies behind a lock that needs another of them";
   }
+  if (proof.slotsShort) {
+    return "too few free slots are left where the key items can be reached before the locks that need them";
+  }
   return "the other items find no slots left that they do not lock";
 }
 
@@ -398,15 +401,24 @@ std::string failure(const GenerationState& state, const Plando& plando, const st
 bool provePlando(const GenerationState& state, const Plando& plando, std::vector<std::string>& why) {
   std::vector<std::size_t> kept(plando.lines.size());
   for (std::size_t i = 0; i < kept.size(); ++i) kept[i] = i;
-  if (provePlacement(state, keptFixes(plando, kept)).feasible) return true;
-  // Drop each line whose removal leaves the rest impossible still.
+  const PlandoProof whole = provePlacement(state, keptFixes(plando, kept));
+  if (whole.feasible) return true;
+  if (!whole.decided) {
+    // Never "impossible" without a proof: the search may still find a run.
+    why.push_back(printable(plando.fileName) +
+                  ": could not decide within the proof's step limit whether a run can keep these lines; "
+                  "searching anyway");
+    return true;
+  }
+  // Drop each line whose removal leaves the rest proven impossible still.
   for (std::size_t i = kept.size(); i-- > 0;) {
     // Copied one by one: g++ 12 warns falsely about erase here.
     std::vector<std::size_t> fewer;
     for (std::size_t j = 0; j < kept.size(); ++j) {
       if (j != i) fewer.push_back(kept[j]);
     }
-    if (!provePlacement(state, keptFixes(plando, fewer)).feasible) kept = fewer;
+    const PlandoProof proof = provePlacement(state, keptFixes(plando, fewer));
+    if (!proof.feasible && proof.decided) kept = fewer;
   }
   why.push_back(printable(plando.fileName) + ": no run can keep these lines:");
   for (std::size_t index : kept) {

@@ -48,5 +48,6 @@ std::string plandoItemName(const GenerationState& state, int32_t item);
 // Whether some run keeps every line of `plando` (for the options, catalogue
 // and tables of `state`): builds one such placement. When none exists, `why`
 // gets the smallest set of lines that together make it impossible, one
-// "FILE line N: LINE" each, and last what goes wrong.
+// "FILE line N: LINE" each, and last what goes wrong. In the rare case the
+// proof stops at its step limit, true with one line in `why` saying so.
 bool provePlando(const GenerationState& state, const Plando& plando, std::vector<std::string>& why);
