@@ -116,8 +116,9 @@ TEST(PlandoTest, ReadsEveryFormAndRefusesEveryBadLine) {
 // An impossible plando is reported by its smallest set of lines and the
 // cause: an item in a zone it locks or that needs it, fixed keys locking each
 // other in (a pinned key among them), too few slots open where keys can be
-// reached, the lines that do not matter left out. A crowded plando that the quick greedy placement fails on but that has a
-// passing placement is proven possible (expected text empty).
+// reached, the lines that do not matter left out. A crowded plando that the
+// quick greedy placement fails on but that has a passing placement is proven
+// possible (expected text empty).
 TEST(PlandoTest, ExplainsAnImpossiblePlandoByItsSmallestSetOfLines) {
   struct Case {
     const char* name;

@@ -15,15 +15,6 @@
 
 namespace {
 
-GenerationState builtState(bool chris, bool hard) {
-  GenerationState state;
-  state.options.character = chris;
-  state.options.hardDifficulty = hard;
-  buildSlotCatalogue(state);
-  buildConstraintTables(state);
-  return state;
-}
-
 // The verdict of the reference validator on `placement`.
 bool referenceVerdict(GenerationState& reference, const Placement& placement) {
   reference.placement = placement;

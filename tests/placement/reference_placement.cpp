@@ -4,6 +4,9 @@
 #include <ostream>
 #include <vector>
 
+#include "catalogue/slot_catalogue.h"
+#include "placement/constraint_tables.h"
+
 ReferenceRandom::ReferenceRandom(uint32_t seed) : fallback(seed) {
 #ifdef __GLIBC__
   std::srand(seed);
@@ -106,4 +109,13 @@ void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random,
     referenceShufflePlacement(state, random);
     referenceValidatePlacement(state, console);
   }
+}
+
+GenerationState builtState(bool chris, bool hard) {
+  GenerationState state;
+  state.options.character = chris;
+  state.options.hardDifficulty = hard;
+  buildSlotCatalogue(state);
+  buildConstraintTables(state);
+  return state;
 }

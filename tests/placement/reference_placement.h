@@ -71,3 +71,7 @@ bool referenceFollowKeyChain(GenerationState& state, int32_t item);
 // attempts are made.
 void referenceGeneratePlacement(GenerationState& state, ReferenceRandom& random, std::ostream& console,
                                 int64_t attemptLimit);
+
+// A state with the catalogue and constraint tables of a character and
+// difficulty built by the program's own steps, for the search tests.
+GenerationState builtState(bool chris, bool hard);

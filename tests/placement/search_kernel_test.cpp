@@ -7,18 +7,10 @@
 #include "catalogue/slot_catalogue.h"
 #include "placement/candidate_search.h"
 #include "placement/constraint_tables.h"
+#include "placement/reference_placement.h"
 #include "placement/search_kernel_common.h"
 
 namespace {
-
-GenerationState builtState(bool chris, bool hard) {
-  GenerationState state;
-  state.options.character = chris;
-  state.options.hardDifficulty = hard;
-  buildSlotCatalogue(state);
-  buildConstraintTables(state);
-  return state;
-}
 
 // Every build's pool indices where the remainder is most easily off by one:
 // at and next to multiples of the pool size, up to the largest value.
