@@ -118,6 +118,9 @@ TEST(CommandLineTest, BadArguments) {
       {{"--race", "--character", "chris"}, "missing --difficulty: both are needed to run without the menu"},
       {{"--check", "ItemListChrisHard.txt", "--spoiler-json"},
        "--spoiler-json cannot be given with --check: a check writes no spoiler file"},
+      // Without --seed a check makes no run the plando could belong to.
+      {{"--check", "ItemListChrisHard.txt", "--plando", "p.txt"},
+       "--plando cannot be given with --check without --seed: it names the plando of the seed's run"},
       // A message stays one line: control characters and broken UTF-8 as
       // \xNN, whole UTF-8 characters (including four-byte ones) as they are.
       {{"--character", "J\xc3\xbcrgen\n"}, "invalid character 'J\xc3\xbcrgen\\x0a': expected chris or jill"},
